@@ -1,0 +1,6 @@
+#include "packsetup/entry.h"
+
+int RunPackSetup(HINSTANCE)
+{
+    return 0;
+}

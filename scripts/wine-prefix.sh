@@ -2,7 +2,7 @@
 # Creates the private 32-bit Wine prefix of a build tree once.
 # Usage: wine-prefix.sh <prefix folder>
 set -euo pipefail
-prefix=$1
+prefix=$(realpath -m "$1")
 export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and their installers would prompt.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,0 +1,98 @@
+#include "common/xml/qz_xml.h"
+
+#include <new>
+#include <string>
+
+#include "common/xml/com_scoped.h"
+#include "common/xml/dom_ids.h"
+#include "common/xml/indented_serializer.h"
+#include "common/xml/replace_file.h"
+
+namespace qz_xml {
+
+using internal::ScopedBstr;
+using internal::ScopedVariant;
+using internal::WrapCallResult;
+
+bool QXMLDocument::Create()
+{
+    IXMLDOMDocument* document = nullptr;
+    HRESULT hr = CoCreateInstance(internal::kClsidDomDocument, nullptr, CLSCTX_ALL,
+                                  internal::kIidXmlDomDocument, reinterpret_cast<void**>(&document));
+    if (FAILED(hr) || !document)
+        return false;
+    Attach(document);
+    if (IsValid())
+        SetLastResult(GetTypedInterface()->put_async(VARIANT_FALSE));
+    return true;
+}
+
+bool QXMLDocument::DisableAsync()
+{
+    if (!IsValid())
+        return false;
+    HRESULT hr = GetTypedInterface()->put_async(VARIANT_FALSE);
+    SetLastResult(hr);
+    return SUCCEEDED(hr);
+}
+
+bool QXMLDocument::Load(const std::wstring& path)
+{
+    ScopedVariant source;
+    BSTR pathString = SysAllocString(path.c_str());
+    if (!pathString)
+        ATL::AtlThrow(E_OUTOFMEMORY);
+    V_VT(&source.get()) = VT_BSTR;
+    V_BSTR(&source.get()) = pathString;
+
+    ScopedVariant argument;
+    HRESULT copied = VariantCopy(&argument.get(), &source.get());
+    if (FAILED(copied))
+        ATL::AtlThrow(copied);
+
+    if (!IsValid())
+        return false;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    HRESULT hr = GetTypedInterface()->load(argument.get(), &loaded);
+    SetLastResult(hr);
+    return SUCCEEDED(hr) && loaded != VARIANT_FALSE;
+}
+
+QXMLElement QXMLDocument::CreateElement(const std::wstring& tagName)
+{
+    ScopedBstr name(tagName);
+    if (!IsValid())
+        return QXMLElement();
+    IXMLDOMElement* element = nullptr;
+    HRESULT hr = GetTypedInterface()->createElement(name.get(), &element);
+    SetLastResult(hr);
+    return WrapCallResult<QXMLElement>(hr, element);
+}
+
+QXMLText QXMLDocument::CreateTextNode(const std::wstring& text)
+{
+    ScopedBstr data(text);
+    if (!IsValid())
+        return QXMLText();
+    IXMLDOMText* node = nullptr;
+    HRESULT hr = GetTypedInterface()->createTextNode(data.get(), &node);
+    SetLastResult(hr);
+    return WrapCallResult<QXMLText>(hr, node);
+}
+
+bool QXMLDocument::SaveIndented(const std::wstring& path, const std::wstring& encoding) const
+{
+    if (!IsValid())
+        return false;
+    try {
+        std::string bytes;
+        if (!internal::SerializeIndented(GetInterface(), encoding, bytes))
+            return false;
+        return internal::ReplaceFileContents(path, bytes);
+    } catch (const std::bad_alloc&) {
+        // Saving reports every failure as false; the old file is kept.
+        return false;
+    }
+}
+
+} // namespace qz_xml

@@ -1,0 +1,14 @@
+#include "common/xml/dom_ids.h"
+
+namespace qz_xml {
+namespace internal {
+
+// {F6D90F11-9C73-11D3-B32E-00C04F990BB4}
+const CLSID kClsidDomDocument =
+    {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
+// {2933BF81-7B36-11D2-B20E-00C04F983E60}
+const IID kIidXmlDomDocument =
+    {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+} // namespace internal
+} // namespace qz_xml

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include <string>
+
+namespace qz_xml {
+namespace internal {
+
+// Lays a DOM document out as indented UTF-8 XML: the declaration
+// <?xml version="1.0" encoding="<encoding>" standalone="yes"?>, then one
+// element, comment or processing instruction per line, indented by one tab
+// per depth, CRLF line ends. An element that holds text or CDATA is written
+// on one line with its content exactly as it stands, so no layout white space
+// enters its text (mixed content keeps every character).
+// False when the encoding is not UTF-8, the document has no root element, or
+// a node cannot be written as well-formed XML that loads to the same content
+// (a document type or entity reference, "--" in a comment, "?>" in an
+// instruction's data, a character XML 1.0 cannot carry).
+bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, std::string& out);
+
+} // namespace internal
+} // namespace qz_xml

@@ -1,0 +1,6 @@
+#include "packsetup/core_instance.h"
+
+int RunCoreInstance(const CoreOptions&)
+{
+    return 0;
+}

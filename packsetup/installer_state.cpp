@@ -1,0 +1,7 @@
+#include "packsetup/installer_state.h"
+
+InstallerState& Installer()
+{
+    static InstallerState state;
+    return state;
+}

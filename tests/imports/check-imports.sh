@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Fails when a program imports a DLL outside the allowed list or a function
+# that Windows XP SP2 lacks.
+# Usage: check-imports.sh <objdump> <list folder> <program.exe>...
+set -euo pipefail
+objdump=$1
+lists=$2
+shift 2
+
+list() { grep -v '^#' "$1" | sed '/^[[:space:]]*$/d' | tr 'A-Z' 'a-z'; }
+allowed=$(list "$lists/allowed-dlls.txt")
+denied=$(list "$lists/denied-functions.txt")
+
+status=0
+for program in "$@"; do
+    imports=$("$objdump" -p "$program" | awk '
+        /DLL Name:/ { dll = tolower($3); print "dll " dll; next }
+        /^[[:space:]]*$/ { next }
+        dll != "" && $1 ~ /^[0-9a-f]+$/ && NF >= 3 && $2 ~ /^[0-9]+$/ { print "fn " dll " " $3 }
+        /^[A-Za-z]/ && !/DLL Name:/ { dll = "" }')
+    if [ -z "$imports" ]; then
+        echo "$program: no import table found"
+        status=1
+        continue
+    fi
+    while read -r kind dll fn; do
+        if [ "$kind" = dll ] && ! grep -qxF "$dll" <<<"$allowed"; then
+            echo "$program imports $dll, which is not a KnownDLL: load it by full path at run time"
+            status=1
+        fi
+        if [ "$kind" = fn ] && grep -qxF "$(tr 'A-Z' 'a-z' <<<"$fn")" <<<"$denied"; then
+            echo "$program imports $fn from $dll, which Windows XP SP2 lacks"
+            status=1
+        fi
+    done <<<"$imports"
+    [ $status -ne 0 ] || echo "$program: $(grep -c '^dll' <<<"$imports") DLLs, $(grep -c '^fn' <<<"$imports") functions, all available on Windows XP SP2"
+done
+exit $status

@@ -1,0 +1,145 @@
+// Runs a program under observation, answering its message boxes, for scripts.
+// Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID]
+//                   [--cwd DIR] -- program.exe args...
+// Prints one line per message box and "exit code: N" at the end. Exit code:
+// 0 the program ran to completion, 1 bad usage, 2 timeout, 3 start failure.
+#include <windows.h>
+
+#include "uiauto/session.h"
+
+#include <cwchar>
+#include <string>
+
+namespace {
+
+const int kCompleted = 0;
+const int kUsage = 1;
+const int kTimeout = 2;
+const int kStartFailed = 3;
+
+struct NamedId {
+    const wchar_t* name;
+    int id;
+};
+const NamedId kButtonIds[] = {{L"IDOK", IDOK},         {L"IDCANCEL", IDCANCEL},     {L"IDABORT", IDABORT},
+                              {L"IDRETRY", IDRETRY},   {L"IDIGNORE", IDIGNORE},     {L"IDYES", IDYES},
+                              {L"IDNO", IDNO},         {L"IDTRYAGAIN", IDTRYAGAIN}, {L"IDCONTINUE", IDCONTINUE}};
+
+// A button name or a decimal id; 0 when it is neither.
+int ParseButton(const std::wstring& text)
+{
+    for (const NamedId& entry : kButtonIds) {
+        if (_wcsicmp(entry.name, text.c_str()) == 0)
+            return entry.id;
+    }
+    wchar_t* end = nullptr;
+    unsigned long id = std::wcstoul(text.c_str(), &end, 10);
+    return !text.empty() && *end == L'\0' && id > 0 && id < 0x10000 ? static_cast<int>(id) : 0;
+}
+
+// Output goes out as UTF-8, the encoding of the scripts that read it.
+void Print(const std::wstring& line)
+{
+    std::wstring withNewline = line + L"\n";
+    int size = WideCharToMultiByte(CP_UTF8, 0, withNewline.c_str(), static_cast<int>(withNewline.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, withNewline.c_str(), static_cast<int>(withNewline.size()), &bytes[0], size,
+                            nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::wstring Escape(const std::wstring& text)
+{
+    std::wstring escaped;
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'\n': escaped += L"\\n"; break;
+        case L'\r': escaped += L"\\r"; break;
+        case L'\t': escaped += L"\\t"; break;
+        case L'\\': escaped += L"\\\\"; break;
+        case L'"': escaped += L"\\\""; break;
+        default: escaped.push_back(c);
+        }
+    }
+    return escaped;
+}
+
+void PrintMessageBox(const uiauto::MessageBoxRecord& box)
+{
+    std::wstring buttons;
+    for (const uiauto::Button& button : box.buttons)
+        buttons += (buttons.empty() ? L"" : L",") + std::to_wstring(button.id) + L":\"" + Escape(button.text) + L"\"";
+    Print(L"message box: title=\"" + Escape(box.title) + L"\" text=\"" + Escape(box.text) + L"\" icon=" +
+          uiauto::IconKindName(box.icon) + L" buttons=[" + buttons + L"] answer=" + std::to_wstring(box.pressed) +
+          L" process=" + box.processName + L" (" + std::to_wstring(box.processId) + L")");
+}
+
+int Usage(const std::wstring& problem)
+{
+    Print(L"uiauto: " + problem);
+    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--cwd DIR] -- "
+          L"program.exe args...");
+    return kUsage;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    DWORD timeoutSeconds = 60;
+    uiauto::AnswerRules rules;
+    uiauto::LaunchOptions options;
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::wstring arg = argv[i];
+        if (arg == L"--")
+            break;
+        if (i + 1 >= argc)
+            return Usage(L"missing value for " + arg);
+        std::wstring value = argv[++i];
+        if (arg == L"--timeout") {
+            wchar_t* end = nullptr;
+            timeoutSeconds = std::wcstoul(value.c_str(), &end, 10);
+            if (value.empty() || *end != L'\0' || timeoutSeconds == 0 || timeoutSeconds > 86400)
+                return Usage(L"bad timeout " + value);
+        } else if (arg == L"--answer") {
+            // The text may itself hold '=': the button is after the last one.
+            size_t equals = value.rfind(L'=');
+            int id = equals == std::wstring::npos ? 0 : ParseButton(value.substr(equals + 1));
+            if (equals == 0 || id == 0)
+                return Usage(L"bad answer " + value);
+            rules.WhenTextContains(value.substr(0, equals), id);
+        } else if (arg == L"--default") {
+            int id = ParseButton(value);
+            if (id == 0)
+                return Usage(L"bad default " + value);
+            rules.Otherwise(id);
+        } else if (arg == L"--cwd") {
+            options.workingFolder = value;
+        } else {
+            return Usage(L"unknown option " + arg);
+        }
+    }
+    if (i + 1 >= argc)
+        return Usage(L"no program after --");
+    options.program = argv[i + 1];
+    for (int j = i + 2; j < argc; ++j)
+        options.arguments.append(j > i + 2 ? L" " : L"").append(uiauto::QuoteArgument(argv[j]));
+
+    uiauto::Session session(rules);
+    session.OnAnswered(PrintMessageBox);
+    if (!session.Start(options)) {
+        Print(L"start failed: error " + std::to_wstring(session.StartError()));
+        return kStartFailed;
+    }
+    if (!session.Wait(timeoutSeconds * 1000)) {
+        Print(L"timeout after " + std::to_wstring(timeoutSeconds) + L" s; processes terminated");
+        return kTimeout;
+    }
+    // Unsigned, so that -1 reads as 4294967295 as Windows reports it.
+    Print(L"exit code: " + std::to_wstring(session.ExitCode()));
+    return kCompleted;
+}

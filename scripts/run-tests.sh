@@ -7,5 +7,4 @@ build=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh" "$build"
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all
 trap 'wineserver -k 2>/dev/null || true' EXIT
-cd "$build"
-"$root/scripts/with-display.sh" ctest --output-on-failure --no-tests=error -j"$(nproc)" "$@"
+"$root/scripts/with-display.sh" "$root/scripts/ctest-wine.sh" "$build" "$@"

@@ -1,0 +1,15 @@
+#include "common/win/psapi_library.h"
+
+PsapiLibrary::PsapiLibrary()
+    : enumProcesses(nullptr), enumProcessModules(nullptr), getModuleBaseName(nullptr),
+      module_(LoadSystemLibrary(L"psapi.dll"))
+{
+    enumProcesses = BindProc<EnumProcessesFn>(module_.get(), "EnumProcesses");
+    enumProcessModules = BindProc<EnumProcessModulesFn>(module_.get(), "EnumProcessModules");
+    getModuleBaseName = BindProc<GetModuleBaseNameFn>(module_.get(), "GetModuleBaseNameW");
+}
+
+bool PsapiLibrary::IsLoaded() const
+{
+    return enumProcesses && enumProcessModules && getModuleBaseName;
+}

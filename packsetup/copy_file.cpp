@@ -1,0 +1,91 @@
+#include "packsetup/copy_file.h"
+
+#include <commctrl.h>
+
+#include "common/win/message_box.h"
+#include "common/win/text.h"
+#include "packsetup/installer_state.h"
+#include "packsetup/package_paths.h"
+#include "packsetup/res/resource.h"
+#include "packsetup/retry_wait.h"
+#include "packsetup/taskbar_progress.h"
+
+namespace {
+
+const int kCopyAttempts = 10;
+const DWORD kCopyPause = 200;
+
+CopyFileFunction copyFunction = CopyFileExW;
+
+bool TryCopy(const std::wstring& source, const std::wstring& target, LPPROGRESS_ROUTINE routine,
+             CopyProgressContext* context)
+{
+    // The target may not exist yet; a read-only one must not block the copy.
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!copyFunction(source.c_str(), target.c_str(), routine, context, nullptr, 0))
+        return false;
+    // A read-only source gives a writable copy.
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return true;
+}
+
+bool AskToRetry(HWND owner, const std::wstring& target)
+{
+    std::wstring text = target + L"\n\n" + LoadText(IDS_COPY_FAILED);
+    return ShowMessageBox(owner, text, Installer().definition.caption, MB_RETRYCANCEL | MB_ICONWARNING)
+        == IDRETRY;
+}
+
+} // namespace
+
+CopyFileFunction SetCopyFunctionForTesting(CopyFileFunction copy)
+{
+    CopyFileFunction previous = copyFunction;
+    copyFunction = copy ? copy : CopyFileExW;
+    return previous;
+}
+
+int ProgressPosition(uint64_t done, uint64_t total)
+{
+    if (total == 0 || done >= total)
+        return 1000;
+    return static_cast<int>(done * 1000 / total);
+}
+
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER totalBytesTransferred, LARGE_INTEGER,
+                            LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE, LPVOID data)
+{
+    const CopyProgressContext* context = static_cast<const CopyProgressContext*>(data);
+    if (!context)
+        return PROGRESS_CONTINUE;
+    uint64_t done = context->bytesBefore + static_cast<uint64_t>(totalBytesTransferred.QuadPart);
+    int position = ProgressPosition(done, context->totalBytes);
+    SetTaskbarValue(context->taskbarList, context->taskbarWindow, position, 1000);
+    SendDlgItemMessageW(context->progressDialog, IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+    return PROGRESS_CONTINUE;
+}
+
+bool CopyFileWithRetry(HWND owner, const std::wstring& source, const std::wstring& target,
+                       ITaskbarList3* taskbarList, HWND taskbarWindow,
+                       LPPROGRESS_ROUTINE routine, CopyProgressContext* context)
+{
+    // Nothing is tried on a path that does not fit: cut short, it would name
+    // another file.
+    bool copyable = FitsMaxPath(source) && FitsMaxPath(target);
+    int firstAttempt = 1;
+    for (;;) {
+        for (int attempt = firstAttempt; copyable && attempt <= kCopyAttempts; ++attempt) {
+            if (TryCopy(source, target, routine, context))
+                return true;
+            if (attempt < kCopyAttempts)
+                RetryWait(kCopyPause);
+        }
+        SetTaskbarState(taskbarList, taskbarWindow, TBPF_ERROR);
+        if (!AskToRetry(owner, target))
+            return false;
+        SetTaskbarState(taskbarList, taskbarWindow, TBPF_NORMAL);
+        // A series after the question starts without a pause and makes one
+        // attempt fewer.
+        firstAttempt = 2;
+    }
+}

@@ -1,0 +1,112 @@
+#include "packsetup/copy_package.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <unordered_set>
+
+#include "common/win/message_box.h"
+#include "common/win/text.h"
+#include "packsetup/copy_file.h"
+#include "packsetup/create_folder_path.h"
+#include "packsetup/folder_scanner.h"
+#include "packsetup/installer_state.h"
+#include "packsetup/package_paths.h"
+#include "packsetup/res/resource.h"
+#include "packsetup/taskbar_progress.h"
+
+namespace {
+
+// True when the user confirms a cancel request; a declined one is cleared
+// and the Cancel button works again.
+bool ConfirmCancel(HWND progressDialog, HWND taskbarWindow, ITaskbarList3* taskbarList)
+{
+    SetTaskbarState(taskbarList, taskbarWindow, TBPF_PAUSED);
+    int answer = ShowMessageBox(progressDialog, LoadText(IDS_CANCEL_UPDATE_QUESTION), Installer().definition.caption,
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    SetTaskbarState(taskbarList, taskbarWindow, TBPF_NORMAL);
+    if (answer == IDYES)
+        return true;
+    EnableWindow(GetDlgItem(progressDialog, IDCANCEL), TRUE);
+    Installer().cancelRequested.Clear();
+    return false;
+}
+
+void ShowPosition(HWND progressDialog, HWND taskbarWindow, ITaskbarList3* taskbarList, int position)
+{
+    SetTaskbarValue(taskbarList, taskbarWindow, position, 1000);
+    SendDlgItemMessageW(progressDialog, IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+}
+
+std::wstring ParentFolder(const std::wstring& path)
+{
+    size_t separator = path.find_last_of(L'\\');
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+} // namespace
+
+bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& installFolder, HWND progressDialog,
+                        HWND taskbarWindow, ITaskbarList3* taskbarList)
+{
+    InstallerState& state = Installer();
+    std::wstring folder(installFolder);
+    if (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+
+    SetDlgItemTextW(progressDialog, IDC_PROGRESS_PHASE, LoadText(IDS_COPYING_FILES).c_str());
+    SendDlgItemMessageW(progressDialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, 1000);
+    SetTaskbarState(taskbarList, taskbarWindow, TBPF_NORMAL);
+    uint64_t bytesDone = 0;
+    // Folders made and recorded for an earlier file of this copy: walking
+    // them again for every file costs more than the copy of a small file.
+    std::unordered_set<std::wstring> foldersMade;
+
+    for (const FolderScanEntry& entry : scanner.Entries()) {
+        if (state.cancelRequested.IsSet() && ConfirmCancel(progressDialog, taskbarWindow, taskbarList))
+            return false;
+
+        std::wstring target = folder + entry.relativePath;
+        uint64_t bytesBefore = bytesDone;
+        if (!FitsMaxPath(target)) {
+            // Never acted on in a shortened form: the copy question comes
+            // at once and only Cancel leads on.
+            if (!CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow, nullptr,
+                                   nullptr))
+                return false;
+            continue;
+        }
+        if (entry.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // Recorded only: an empty folder of the package is not created.
+            RecordInstalledFolder(target);
+            continue;
+        }
+
+        state.installedFiles.push_back(target);
+        bytesDone += entry.findData.nFileSizeLow;
+        PathSetDlgItemPathW(progressDialog, IDC_PROGRESS_FILE, target.c_str());
+        std::wstring targetFolder = ParentFolder(target);
+        if (foldersMade.count(targetFolder) == 0) {
+            if (!CreateFolderPath(targetFolder))
+                return false;
+            foldersMade.insert(targetFolder);
+        }
+
+        bool copied;
+        if (entry.findData.nFileSizeLow > kLargeFileThreshold) {
+            CopyProgressContext context = {taskbarWindow, progressDialog, taskbarList, scanner.TotalSize(),
+                                           bytesBefore};
+            copied = CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow,
+                                       CopyProgress, &context);
+        } else {
+            copied = CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow,
+                                       nullptr, nullptr);
+        }
+        if (!copied)
+            return false;
+        ShowPosition(progressDialog, taskbarWindow, taskbarList, ProgressPosition(bytesDone, scanner.TotalSize()));
+    }
+    // A package without bytes to copy still ends with the bar full.
+    ShowPosition(progressDialog, taskbarWindow, taskbarList, ProgressPosition(bytesDone, scanner.TotalSize()));
+    return true;
+}

@@ -1,0 +1,104 @@
+#include "packsetup/folder_scanner.h"
+
+#include "packsetup/package_paths.h"
+
+namespace {
+
+// Owns a directory search handle.
+class ScopedFindHandle {
+public:
+    explicit ScopedFindHandle(HANDLE handle) : handle_(handle) {}
+    ~ScopedFindHandle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            FindClose(handle_);
+    }
+    ScopedFindHandle(const ScopedFindHandle&) = delete;
+    ScopedFindHandle& operator=(const ScopedFindHandle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_;
+};
+
+FindDataHook findDataHook = nullptr;
+
+bool IsDotEntry(const wchar_t* name)
+{
+    return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+bool IsDirectory(const WIN32_FIND_DATAW& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsReparsePoint(const WIN32_FIND_DATAW& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+} // namespace
+
+void SetFindDataHookForTesting(FindDataHook hook)
+{
+    findDataHook = hook;
+}
+
+bool FolderScanner::Scan(const wchar_t* folder, const std::wstring& prefix)
+{
+    if (!folder)
+        return false;
+    std::wstring base(folder);
+    if (!base.empty() && base.back() == L'\\')
+        base.pop_back();
+    return ScanFolder(base, prefix);
+}
+
+void FolderScanner::Clear()
+{
+    totalSize_ = 0;
+    entries_.clear();
+    overlongPaths_.clear();
+    unreadableFolders_.clear();
+}
+
+bool FolderScanner::ScanFolder(const std::wstring& base, const std::wstring& prefix)
+{
+    if (!FitsMaxPath(base))
+        return false;
+    std::wstring pattern = base + L"\\*.*";
+
+    WIN32_FIND_DATAW data;
+    ScopedFindHandle search(FindFirstFileW(pattern.c_str(), &data));
+    if (!search.valid())
+        return false;
+    do {
+        if (IsDotEntry(data.cFileName))
+            continue;
+        if (findDataHook)
+            findDataHook(data);
+        FolderScanEntry entry;
+        entry.fullPath = base + L"\\" + data.cFileName;
+        entry.relativePath = prefix + L"\\" + data.cFileName;
+        if (!FitsMaxPath(entry.fullPath) || !FitsMaxPath(entry.relativePath)) {
+            overlongPaths_.push_back(entry.fullPath);
+            continue;
+        }
+        entry.findData = data;
+        if (!IsDirectory(data))
+            totalSize_ += data.nFileSizeLow;
+        entries_.push_back(entry);
+        // A junction or symbolic link may lead outside the tree or back into
+        // it; its own entry is listed, its target is not walked.
+        if (IsDirectory(data) && !IsReparsePoint(data)) {
+            std::wstring fullPath = entries_.back().fullPath;
+            std::wstring relativePath = entries_.back().relativePath;
+            if (!ScanFolder(fullPath, relativePath))
+                unreadableFolders_.push_back(fullPath);
+        }
+    } while (FindNextFileW(search.get(), &data));
+    return true;
+}

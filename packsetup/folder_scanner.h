@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FolderScanEntry {
+    std::wstring fullPath;      // the scanned folder, a backslash, the name
+    std::wstring relativePath;  // below the top folder, each level begun by a backslash
+    WIN32_FIND_DATAW findData;  // as the directory enumeration returned it
+};
+
+// The list of a folder tree: a folder's own entry comes before the entries
+// inside it. Junctions and symbolic links are listed but never entered.
+class FolderScanner {
+public:
+    // Lists the folder (with or without a trailing backslash) and everything
+    // below it, appending to what was listed before; each relative path
+    // starts with the prefix. False when the folder itself cannot be listed.
+    // An entry whose path would not fit in MAX_PATH is left out, and a
+    // subfolder whose content cannot be listed keeps only its own entry; both
+    // are kept in the lists below and make Complete() false.
+    bool Scan(const wchar_t* folder, const std::wstring& prefix);
+
+    void Clear();
+
+    // Sum of the low 32 bits of the sizes of the files listed.
+    uint64_t TotalSize() const { return totalSize_; }
+    const std::vector<FolderScanEntry>& Entries() const { return entries_; }
+
+    // Whether everything below the scanned folders was listed.
+    bool Complete() const { return overlongPaths_.empty() && unreadableFolders_.empty(); }
+    // Full paths left out because they do not fit in MAX_PATH.
+    const std::vector<std::wstring>& OverlongPaths() const { return overlongPaths_; }
+    // Listed subfolders whose content could not be listed.
+    const std::vector<std::wstring>& UnreadableFolders() const { return unreadableFolders_; }
+
+private:
+    bool ScanFolder(const std::wstring& base, const std::wstring& prefix);
+
+    uint64_t totalSize_ = 0;
+    std::vector<FolderScanEntry> entries_;
+    std::vector<std::wstring> overlongPaths_;
+    std::vector<std::wstring> unreadableFolders_;
+};
+
+// Test seam: called on every entry as the enumeration returned it, before the
+// scanner looks at it, so that tests can present entries (junctions, for
+// one) that the file system under test cannot make. Null, the default, does
+// nothing.
+typedef void (*FindDataHook)(WIN32_FIND_DATAW& data);
+void SetFindDataHookForTesting(FindDataHook hook);

@@ -26,6 +26,11 @@ std::wstring PackSetupPath()
     return EnvironmentValue(L"E2E_PACKSETUP");
 }
 
+std::wstring UnsetupPath()
+{
+    return EnvironmentValue(L"E2E_UNSETUP");
+}
+
 std::wstring AutomationFixturePath()
 {
     return EnvironmentValue(L"E2E_FIXTURE");

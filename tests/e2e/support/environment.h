@@ -11,6 +11,7 @@ std::wstring EnvironmentValue(const wchar_t* name);
 std::wstring ScratchRoot();
 // Built programs under test, as Windows paths.
 std::wstring PackSetupPath();         // E2E_PACKSETUP
+std::wstring UnsetupPath();           // E2E_UNSETUP
 std::wstring AutomationFixturePath(); // E2E_FIXTURE
 
 // True when the run expects the Japanese user interface (E2E_LANGUAGE=ja).

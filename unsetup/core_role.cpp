@@ -1,0 +1,55 @@
+#include "unsetup/core_role.h"
+
+#include <windows.h>
+
+#include <new>
+
+#include "common/win/message_box.h"
+#include "common/win/text.h"
+#include "common/xml/atl_compat.h"
+#include "packsetup/file_removal.h"
+#include "unsetup/core_arguments.h"
+#include "unsetup/program_paths.h"
+#include "unsetup/res/resource.h"
+#include "unsetup/uninstall_core.h"
+#include "unsetup/uninstaller_definition.h"
+
+namespace {
+
+// The definition's caption is not known when the definition failed.
+const wchar_t kFallbackCaption[] = L"Tavrel!";
+
+bool RunUninstallCoreSafely(UninstallerSettings& settings, DWORD launcherProcessId)
+{
+    try {
+        return RunUninstallCore(settings, launcherProcessId);
+    } catch (const ATL::CAtlException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    return false;
+}
+
+} // namespace
+
+void RunCoreRole(UninstallerSettings& settings, const wchar_t* arguments)
+{
+    if (!LoadUninstallerDefinition(settings, true)) {
+        ShowMessageBox(nullptr, LoadText(IDS_DEFINITION_LOAD_FAILED), kFallbackCaption, MB_OK | MB_ICONERROR);
+        return;
+    }
+    std::wstring temporaryDefinition;
+    if (GetOwnFolderFilePath(LoadText(IDS_TEMPORARY_DEFINITION_NAME), temporaryDefinition))
+        DeleteFileWithRetry(temporaryDefinition);
+
+    CoreArguments parsed;
+    if (!ReadCoreArguments(arguments, parsed)) {
+        ShowMessageBox(nullptr, LoadText(IDS_INTERNAL_ERROR_00), settings.caption, MB_OK | MB_ICONERROR);
+        return;
+    }
+    settings.deleteUserData = parsed.deleteUserData;
+
+    if (RunUninstallCoreSafely(settings, parsed.launcherProcessId))
+        ShowMessageBox(nullptr, LoadText(IDS_UNINSTALL_COMPLETE), settings.caption, MB_OK | MB_ICONINFORMATION);
+    else
+        ShowMessageBox(nullptr, LoadText(IDS_UNINSTALL_FAILED), settings.caption, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,67 @@
+#include "unsetup/uninstall_worker.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <new>
+
+#include "common/win/shell_folders.h"
+#include "common/win/text.h"
+#include "common/xml/atl_compat.h"
+#include "unsetup/app_data_items.h"
+#include "unsetup/manifest_items.h"
+#include "unsetup/product_registry.h"
+#include "unsetup/res/resource.h"
+#include "unsetup/uninstaller_settings.h"
+#include "unsetup/user_data_items.h"
+#include "unsetup/work_lists.h"
+
+namespace {
+
+const DWORD kLauncherExitTimeoutMs = 10000;
+const DWORD kPauseBeforeLauncherDeletionMs = 2000;
+
+void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& settings)
+{
+    bool currentUserMode = IsCurrentUserMode(settings.manifest);
+
+    UninstallWorkLists lists;
+    std::wstring roaming;
+    if (GetShellFolderPath(CSIDL_APPDATA, params.progressWindow, roaming)) {
+        AddRoamingDataItems(lists, roaming, settings.appDataPath, LoadText(IDS_ADD_NEW_FOLDER_NAME));
+        if (settings.deleteUserData)
+            AddUserDataItems(lists, roaming, settings.appDataPath);
+    }
+    std::wstring local;
+    if (GetShellFolderPath(CSIDL_LOCAL_APPDATA, params.progressWindow, local))
+        AddLocalDataItems(lists, local, settings.appDataPath);
+    AddManifestItems(lists, settings.manifest);
+
+    DeleteListedFiles(lists);
+    RemoveProductRegistry(SystemRegistryRoots(), settings, currentUserMode);
+
+    SetEvent(params.launcherEvent);
+    WaitForSingleObject(params.launcherProcess, kLauncherExitTimeoutMs);
+    Sleep(kPauseBeforeLauncherDeletionMs);
+    DeleteFileW(params.launcherExecutable);
+
+    RemoveListedFolders(lists);
+}
+
+} // namespace
+
+DWORD WINAPI UninstallWorker(void* argument)
+{
+    const UninstallWorkerParams& params = *static_cast<UninstallWorkerParams*>(argument);
+    CoInitialize(nullptr);
+    *params.result = false;
+    // Only an allocation failure throws; the run then counts as failed.
+    try {
+        RunUninstall(params, Uninstaller());
+        *params.result = true;
+    } catch (const ATL::CAtlException&) {
+    } catch (const std::bad_alloc&) {
+    }
+    CoUninitialize();
+    return 0;
+}

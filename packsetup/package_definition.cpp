@@ -3,15 +3,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "common/win/message_box.h"
-#include "common/xml/qz_xml.h"
+#include "common/xml/definition_file.h"
 
 namespace {
-
-void ReportMissingElement(const std::wstring& element, const std::wstring& title)
-{
-    ShowMessageBox(nullptr, L"XML Node not found: <" + element + L">", title, MB_ICONERROR);
-}
 
 std::vector<std::wstring> ReadAllTexts(qz_xml::QXMLNode& root, const std::wstring& path)
 {
@@ -47,29 +41,20 @@ bool LoadPackageDefinition(PackageDefinition& definition)
 bool LoadPackageDefinitionFile(const std::wstring& path, PackageDefinition& definition)
 {
     qz_xml::QXMLDocument document;
-    if (!document.Create() || !document.Load(path))
-        return false;
-    qz_xml::QXMLNode root = document.SelectSingleNode(L"/TavrelSetup");
-    if (!root.IsValid())
+    qz_xml::QXMLNode root;
+    if (!qz_xml::LoadDefinitionRoot(path, L"/TavrelSetup", document, root))
         return false;
 
-    definition.caption = root.SelectSingleNode(L"./Caption").GetText();
-    if (definition.caption.empty()) {
-        ReportMissingElement(L"Caption", L"error");
+    if (!qz_xml::ReadRequiredElement(root, L"Caption", L"error", definition.caption))
         return false;
-    }
-    std::wstring baseRegKey = root.SelectSingleNode(L"./BaseRegKey").GetText();
-    if (baseRegKey.empty()) {
-        ReportMissingElement(L"BaseRegKey", definition.caption);
+    std::wstring baseRegKey;
+    if (!qz_xml::ReadRequiredElement(root, L"BaseRegKey", definition.caption, baseRegKey))
         return false;
-    }
     definition.productRegistryKey = L"Software\\Halvest\\" + baseRegKey;
 
-    std::wstring extractPath = root.SelectSingleNode(L"./SfxExtractPath").GetText();
-    if (extractPath.empty()) {
-        ReportMissingElement(L"SfxExtractPath", definition.caption);
+    std::wstring extractPath;
+    if (!qz_xml::ReadRequiredElement(root, L"SfxExtractPath", definition.caption, extractPath))
         return false;
-    }
     definition.unpackFolder = L"Halvest\\" + extractPath;
 
     definition.removeFiles = ReadAllTexts(root, L"./RemoveComponents/File");

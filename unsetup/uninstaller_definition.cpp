@@ -4,22 +4,9 @@
 
 #include "common/win/message_box.h"
 #include "common/win/text.h"
+#include "common/xml/definition_file.h"
 #include "unsetup/program_paths.h"
 #include "unsetup/res/resource.h"
-
-namespace {
-
-void ReportDefinitionError(const std::wstring& text, const std::wstring& title)
-{
-    ShowMessageBox(nullptr, text, title, MB_OK | MB_ICONERROR);
-}
-
-void ReportMissingElement(const std::wstring& element, const std::wstring& title)
-{
-    ReportDefinitionError(L"XML Node not found: <" + element + L">", title);
-}
-
-} // namespace
 
 bool LoadUninstallerDefinition(UninstallerSettings& settings, bool temporaryCopy)
 {
@@ -32,49 +19,36 @@ bool LoadUninstallerDefinition(UninstallerSettings& settings, bool temporaryCopy
 bool LoadUninstallerDefinitionFile(const std::wstring& path, UninstallerSettings& settings)
 {
     qz_xml::QXMLDocument document;
-    if (!document.Create() || !document.Load(path))
-        return false;
-    qz_xml::QXMLNode root = document.SelectSingleNode(L"/TavrelSetup");
-    if (!root.IsValid())
+    qz_xml::QXMLNode root;
+    if (!qz_xml::LoadDefinitionRoot(path, L"/TavrelSetup", document, root))
         return false;
 
-    settings.caption = root.SelectSingleNode(L"./Caption").GetText();
-    if (settings.caption.empty()) {
-        ReportMissingElement(L"Caption", L"error");
+    if (!qz_xml::ReadRequiredElement(root, L"Caption", L"error", settings.caption))
         return false;
-    }
-    std::wstring baseRegKey = root.SelectSingleNode(L"./BaseRegKey").GetText();
-    if (baseRegKey.empty()) {
-        ReportMissingElement(L"BaseRegKey", settings.caption);
+    std::wstring baseRegKey;
+    if (!qz_xml::ReadRequiredElement(root, L"BaseRegKey", settings.caption, baseRegKey))
         return false;
-    }
     settings.baseRegKey = L"Software\\Halvest\\" + baseRegKey;
 
-    std::wstring uninstallKey = root.SelectSingleNode(L"./UninstallerInfoRegKey").GetText();
-    if (uninstallKey.empty()) {
-        ReportMissingElement(L"UninstallerInfoRegKey", settings.caption);
+    std::wstring uninstallKey;
+    if (!qz_xml::ReadRequiredElement(root, L"UninstallerInfoRegKey", settings.caption, uninstallKey))
         return false;
-    }
     settings.uninstallRegKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + uninstallKey;
 
-    std::wstring appDataPath = root.SelectSingleNode(L"./AppDataPath").GetText();
-    if (appDataPath.empty()) {
-        ReportMissingElement(L"AppDataPath", settings.caption);
+    std::wstring appDataPath;
+    if (!qz_xml::ReadRequiredElement(root, L"AppDataPath", settings.caption, appDataPath))
         return false;
-    }
     settings.appDataPath = L"Halvest\\" + appDataPath;
 
-    std::wstring edition = root.SelectSingleNode(L"./Edition").GetText();
-    if (edition.empty()) {
-        ReportMissingElement(L"Edition", settings.caption);
+    std::wstring edition;
+    if (!qz_xml::ReadRequiredElement(root, L"Edition", settings.caption, edition))
         return false;
-    }
     if (edition == L"normal") {
         settings.testEdition = false;
     } else if (edition == L"test") {
         settings.testEdition = true;
     } else {
-        ReportDefinitionError(L"Invalid XML Node value: <Edition>", settings.caption);
+        ShowMessageBox(nullptr, L"Invalid XML Node value: <Edition>", settings.caption, MB_ICONERROR);
         return false;
     }
     return true;

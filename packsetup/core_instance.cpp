@@ -1,6 +1,25 @@
 #include "packsetup/core_instance.h"
 
-int RunCoreInstance(const CoreOptions&)
+#include "packsetup/finish_install.h"
+
+namespace {
+
+// Only a launcher passes a window and a CurrentUser other than 0: it is told
+// to perform the installation itself. Started by hand without a window, the
+// core installs all the same, for all users.
+void RunFinishingChoice(const CoreOptions& options)
 {
+    if (!options.performInstall && options.ownerWindow) {
+        PostMessageW(options.ownerWindow, kHandBackMessage, 0, 0);
+        return;
+    }
+    FinishInstall(options.installFolder, options.ownerWindow, false);
+}
+
+} // namespace
+
+int RunCoreInstance(const CoreOptions& options)
+{
+    RunFinishingChoice(options);
     return 0;
 }

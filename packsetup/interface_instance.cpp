@@ -4,6 +4,7 @@
 #include "packsetup/install_lookup.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/os_check.h"
+#include "packsetup/run_or_elevate.h"
 #include "packsetup/running_program_check.h"
 #include "packsetup/single_instance_guard.h"
 #include "packsetup/version_check.h"
@@ -29,6 +30,8 @@ int RunInterfaceInstance()
     if (!state.definition.requiredVersion.empty() && !RunVersionCheck())
         return 0;
 
-    // Every check passed; the guard is released on the way out.
+    // Whatever happens there, the guard is released on the way out; a core
+    // started from here runs without it.
+    RunOrElevate(!state.perUserInstall);
     return 0;
 }

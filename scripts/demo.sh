@@ -1,13 +1,23 @@
 #!/usr/bin/env bash
-# Runs packsetup.exe on the sample package in a built tree, printing every
-# message box it shows as the UI-automation helper answers it.
+# Installs the sample package into a stand-in Tavrel! installation inside the
+# build's Wine prefix, as a user would (the UI-automation helper answers the
+# message boxes, No to starting Tavrel! and OK where that is all), and prints what changed:
+# the files copied, the uninstall manifest's new entries and the registry
+# record. Then shows the message for a definition without its Caption.
 # Usage: demo.sh <build folder>
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Ends Wine while the display still exists.
-trap 'wineserver -k 2>/dev/null || true' EXIT
+product_key='HKCU\Software\Halvest\Tavrel!'
+
+# Leaves no installation behind in the prefix that the tests share, then ends
+# Wine while the display still exists.
+cleanup() {
+    wine reg delete "$product_key" /f >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
 
 demo=$build/demo
 rm -rf "$demo"
@@ -16,18 +26,80 @@ mkdir -p "$demo"
 run() {
     local folder=$1
     shift
-    wine "$build/tests/e2e/uiauto.exe" --timeout 60 --default IDOK \
+    wine "$build/tests/e2e/uiauto.exe" --timeout 60 --default IDNO \
         --cwd "$(winepath -w "$folder")" -- "$(winepath -w "$folder/packsetup.exe")" "$@"
 }
 
-echo "== The sample package ($demo/package)"
+# Lists a folder tree below the prefix's drive C: relative to its top.
+list_tree() {
+    (cd "$1" && find . -mindepth 1 | sort | sed 's|^\./|    |')
+}
+
+# The Components entries of a manifest, one per line.
+manifest_entries() {
+    tr -d '\r' <"$1" | grep -oE '<(File|Directory)>[^<]*</(File|Directory)>' | sed -E 's|</[A-Za-z]+>$||; s|^<([A-Za-z]+)>|\1 |'
+}
+
+echo "== A stand-in Tavrel! 1.3.0, installed for the current user"
+drive_c=$(winepath -u 'C:\')
+install_win='C:\Program Files\Halvest\Tavrel!'
+install=$drive_c/Program\ Files/Halvest/Tavrel!
+rm -rf "$install"
+mkdir -p "$install/Materials/Frames" "$install/Materials/Obsolete"
+cp "$build/tests/fixtures/tavrel_standin/tavrel_1_3_0.exe" "$install/tavrel.exe"
+# Obsolete parts that the sample's definition removes.
+echo "an old frame" >"$install/Materials/Frames/old-frame.txt"
+cat >"$install/tavrelunsetup.dat" <<EOF
+<?xml version="1.0" encoding="utf-8" standalone="yes"?>
+<TavrelUninstall>
+	<Options>
+		<CurrentUser>1</CurrentUser>
+	</Options>
+	<Components>
+		<File>$install_win\\tavrel.exe</File>
+		<File>$install_win\\tavrelunsetup.dat</File>
+		<Directory>$install_win</Directory>
+	</Components>
+</TavrelUninstall>
+EOF
+manifest_entries "$install/tavrelunsetup.dat" >"$demo/manifest-before.txt"
+wine reg delete "$product_key" /f >/dev/null 2>&1 || true
+wine reg add "$product_key" /v InstallPath /t REG_SZ /d "$install_win" /f >/dev/null
+wine reg add "$product_key\\Package\\SampleMaterialPack" /v UpdateTime /t REG_SZ /d "2026-01-01" /f >/dev/null
+echo "$install_win, InstallPath under $product_key"
+
+# What a self-extracting package leaves below the roaming application data.
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
+unpack=$appdata/Halvest/SampleMaterialPack
+mkdir -p "$unpack"
+cp -r "$root/examples/sample-package/." "$unpack/"
+echo "unpacked package: $unpack"
+
+echo
+echo "== packsetup.exe with the sample package ($demo/package)"
 cp -r "$root/examples/sample-package" "$demo/package"
 cp "$build/packsetup/packsetup.exe" "$demo/package/"
 run "$demo/package"
 
 echo
+echo "== The installation folder afterwards"
+list_tree "$install"
+echo
+echo "== New entries of tavrelunsetup.dat"
+manifest_entries "$install/tavrelunsetup.dat" | grep -vxF -f "$demo/manifest-before.txt" | sed 's/^/    /'
+echo
+echo "== The registry record"
+wine reg query "$product_key\\Package" /s | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
+echo
+if [ -e "$unpack" ]; then
+    echo "== The unpacked package is still there: $unpack"
+else
+    echo "== The unpacked package is gone; $(dirname "$unpack") stays"
+fi
+
+echo
 echo "== The same package with its Caption removed from the definition"
 mkdir -p "$demo/broken"
 cp "$build/packsetup/packsetup.exe" "$demo/broken/"
-grep -v '<Caption>' "$root/examples/sample-package/packsetup.def" > "$demo/broken/packsetup.def"
+grep -v '<Caption>' "$root/examples/sample-package/packsetup.def" >"$demo/broken/packsetup.def"
 run "$demo/broken"

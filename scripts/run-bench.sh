@@ -7,9 +7,13 @@ build=$(realpath -m "${1:-$root/build}")
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw32.cmake"
 fi
-cmake --build "$build" -j2 --target manifest_merge_bench package_copy_bench
+cmake --build "$build" -j2 --target manifest_merge_bench package_copy_bench install_bench
 "$root/scripts/wine-prefix.sh" "$build/wineprefix"
 export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine "$build/bench/manifest_merge_bench.exe"
-wine "$build/bench/package_copy_bench.exe"
+# The install benchmark shows windows: every benchmark runs inside one display,
+# and Wine ends while the display still exists.
+"$root/scripts/with-display.sh" bash -c 'trap "wineserver -k 2>/dev/null || true" EXIT
+status=0
+for program in "$@"; do wine "$program" || status=1; done
+exit $status' run-bench \
+    "$build/bench/manifest_merge_bench.exe" "$build/bench/package_copy_bench.exe" "$build/bench/install_bench.exe"

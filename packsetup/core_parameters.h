@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+
+// The command line of the core instance after the program's name:
+// /Hwnd:<window> /CurrentUser:<0|1> "/CoreExec:<folder>", the folder exactly
+// as given (blanks and a trailing backslash included) inside the quotes.
+std::wstring BuildCoreParameters(unsigned long ownerWindow, bool currentUser, const std::wstring& installFolder);

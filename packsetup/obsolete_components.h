@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Deletes the files that a package makes obsolete, in the order given, then
+// removes the obsolete folders deepest first; a folder that still holds
+// anything stays. Paths are relative to the installation folder (given
+// without a trailing backslash). Failures are not reported: whatever cannot
+// be removed simply stays.
+void RemoveObsoleteComponents(const std::wstring& installFolder, const std::vector<std::wstring>& files,
+                              std::vector<std::wstring> folders);

@@ -1,0 +1,159 @@
+// Deleting the unpacked package below the application data: the whole tree
+// deepest first, the maker's folder kept, links removed but never walked,
+// and no unpack folder that could lead outside the application data.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "package_test_support.h"
+#include "packsetup/folder_scanner.h"
+#include "packsetup/unpack_folder.h"
+
+using package_test::CountedWaits;
+using package_test::IsFolder;
+using package_test::MakeFolder;
+
+namespace {
+
+// Presents every entry with one of these names as a junction.
+const wchar_t* linkNames[2] = {nullptr, nullptr};
+
+void MarkLinks(WIN32_FIND_DATAW& data)
+{
+    for (const wchar_t* name : linkNames) {
+        if (name && wcscmp(data.cFileName, name) == 0)
+            data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+}
+
+class PresentedLinks {
+public:
+    PresentedLinks(const wchar_t* first, const wchar_t* second = nullptr)
+    {
+        linkNames[0] = first;
+        linkNames[1] = second;
+        SetFindDataHookForTesting(MarkLinks);
+    }
+    ~PresentedLinks()
+    {
+        SetFindDataHookForTesting(nullptr);
+        linkNames[0] = linkNames[1] = nullptr;
+    }
+    PresentedLinks(const PresentedLinks&) = delete;
+    PresentedLinks& operator=(const PresentedLinks&) = delete;
+};
+
+// A stand-in application-data folder with Halvest\Pack unpacked in it.
+struct UnpackFixture {
+    xml_test::ScratchFolder appData{L"unpack-appdata"};
+    CountedWaits waits;
+
+    std::wstring Path(const std::wstring& relative) const { return appData.File(relative); }
+
+    void Prepare()
+    {
+        REQUIRE(appData.created());
+        REQUIRE(MakeFolder(Path(L"Halvest")));
+        REQUIRE(MakeFolder(Path(L"Halvest\\Pack")));
+        REQUIRE(MakeFolder(Path(L"Halvest\\Pack\\image")));
+        REQUIRE(MakeFolder(Path(L"Halvest\\Pack\\image\\Materials")));
+        REQUIRE(MakeFolder(Path(L"Halvest\\Pack\\image\\Empty")));
+        REQUIRE(xml_test::WriteBytes(Path(L"Halvest\\Pack\\packsetup.def"), "def"));
+        REQUIRE(xml_test::WriteBytes(Path(L"Halvest\\Pack\\image\\Materials\\a.txt"), "a"));
+        REQUIRE(xml_test::WriteBytes(Path(L"Halvest\\Pack\\image\\Materials\\b.txt"), "b"));
+        REQUIRE(SetFileAttributesW(Path(L"Halvest\\Pack\\image\\Materials\\b.txt").c_str(),
+                                   FILE_ATTRIBUTE_READONLY));
+        REQUIRE(xml_test::WriteBytes(Path(L"Halvest\\Other.txt"), "another package's"));
+    }
+};
+
+} // namespace
+
+TEST_CASE("the unpack folder is a plain relative path below the application data")
+{
+    std::wstring path;
+    CHECK(BuildUnpackPath(L"C:\\Users\\u\\AppData\\Roaming", L"Halvest\\Pack", path));
+    CHECK(path == L"C:\\Users\\u\\AppData\\Roaming\\Halvest\\Pack");
+    CHECK(BuildUnpackPath(L"C:\\Roaming\\", L"Halvest\\Pack Two", path));
+    CHECK(path == L"C:\\Roaming\\Halvest\\Pack Two");
+
+    path = L"unchanged";
+    for (const wchar_t* unpack : {L"", L"Halvest\\", L"Halvest\\\\Pack", L"Halvest\\..", L"Halvest\\..\\..\\Windows",
+                                  L"Halvest\\.", L"\\Halvest\\Pack", L"C:\\Windows", L"Halvest\\C:Pack",
+                                  L"Halvest/../Pack", L"..\\Halvest"}) {
+        CAPTURE(std::wstring(unpack));
+        CHECK_FALSE(BuildUnpackPath(L"C:\\Roaming", unpack, path));
+    }
+    CHECK(path == L"unchanged");
+    CHECK_FALSE(BuildUnpackPath(L"", L"Halvest\\Pack", path));
+    CHECK_FALSE(BuildUnpackPath(L"C:\\" + std::wstring(240, L'r'), L"Halvest\\" + std::wstring(20, L'p'), path));
+}
+
+TEST_CASE("the unpacked package goes with all it holds; the maker's folder stays")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+
+    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Pack");
+
+    CHECK_FALSE(IsFolder(fixture.Path(L"Halvest\\Pack")));
+    CHECK(IsFolder(fixture.Path(L"Halvest")));
+    CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Other.txt")));
+    CHECK(fixture.waits.waits().empty());
+}
+
+TEST_CASE("a missing unpack folder, or one that is a file, is left alone")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Absent");
+    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Other.txt");
+    CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Other.txt")));
+    CHECK(IsFolder(fixture.Path(L"Halvest\\Pack\\image\\Materials")));
+}
+
+TEST_CASE("an unpack folder that would lead outside the application data deletes nothing")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+    // From the application data's point of view, "Halvest\..\.." is its parent.
+    xml_test::ScratchFolder outside(L"unpack-outside");
+    REQUIRE(outside.created());
+    REQUIRE(xml_test::WriteBytes(outside.File(L"precious.txt"), "keep"));
+
+    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\..\\..");
+    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\.");
+
+    CHECK(xml_test::FileExists(outside.File(L"precious.txt")));
+    CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Other.txt")));
+    CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Pack\\packsetup.def")));
+}
+
+TEST_CASE("a junction inside the unpacked package is removed as a link, never walked")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+
+    SUBCASE("a link whose target holds files: its content is not touched")
+    {
+        // The presented link is a real folder here, so its content stays
+        // where removing the link itself would only drop the link.
+        PresentedLinks links(L"Materials");
+        RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Pack");
+
+        CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Pack\\image\\Materials\\a.txt")));
+        CHECK(xml_test::FileExists(fixture.Path(L"Halvest\\Pack\\image\\Materials\\b.txt")));
+        CHECK_FALSE(xml_test::FileExists(fixture.Path(L"Halvest\\Pack\\packsetup.def")));
+        CHECK_FALSE(IsFolder(fixture.Path(L"Halvest\\Pack\\image\\Empty")));
+    }
+    SUBCASE("a link to an empty folder and a file link go, and the tree with them")
+    {
+        PresentedLinks links(L"Empty", L"packsetup.def");
+        RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Pack");
+        CHECK_FALSE(IsFolder(fixture.Path(L"Halvest\\Pack")));
+        CHECK(IsFolder(fixture.Path(L"Halvest")));
+    }
+    SetFileAttributesW(fixture.Path(L"Halvest\\Pack\\image\\Materials\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}

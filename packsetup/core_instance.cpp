@@ -1,6 +1,7 @@
 #include "packsetup/core_instance.h"
 
 #include "packsetup/finish_install.h"
+#include "packsetup/prereq/prerequisites.h"
 
 namespace {
 
@@ -20,6 +21,10 @@ void RunFinishingChoice(const CoreOptions& options)
 
 int RunCoreInstance(const CoreOptions& options)
 {
+    // The prerequisites come first; declining to go on without one, or a
+    // restart of Windows, ends the core.
+    if (!RunPrerequisiteSteps(options))
+        return 0;
     RunFinishingChoice(options);
     return 0;
 }

@@ -51,3 +51,10 @@
 #define IDC_PROGRESS_PHASE              1001
 #define IDC_PROGRESS_BAR                1002
 #define IDC_PROGRESS_FILE               1003
+
+// Progress dialogs of the prerequisite setups (the same ids in every language).
+#define IDD_DIRECTX_PROGRESS            107
+#define IDD_DOTNET_PROGRESS             135
+#define IDC_PREREQ_PHASE_BAR            1002
+#define IDC_PREREQ_PERCENT_BAR          1003
+#define IDC_PREREQ_PHASE_TEXT           1010

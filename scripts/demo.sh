@@ -3,7 +3,8 @@
 # build's Wine prefix, as a user would (the UI-automation helper answers the
 # message boxes, No to starting Tavrel! and OK where that is all), and prints what changed:
 # the files copied, the uninstall manifest's new entries and the registry
-# record. Then shows the message for a definition without its Caption.
+# record. Then shows the message for a definition without its Caption, and
+# removes everything again with unsetup.exe.
 # Usage: demo.sh <build folder>
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,6 +59,8 @@ cat >"$install/tavrelunsetup.dat" <<EOF
 	<Components>
 		<File>$install_win\\tavrel.exe</File>
 		<File>$install_win\\tavrelunsetup.dat</File>
+		<File>$install_win\\unsetup.exe</File>
+		<File>$install_win\\unsetup.def</File>
 		<Directory>$install_win</Directory>
 	</Components>
 </TavrelUninstall>
@@ -103,3 +106,32 @@ mkdir -p "$demo/broken"
 cp "$build/packsetup/packsetup.exe" "$demo/broken/"
 grep -v '<Caption>' "$root/examples/sample-package/packsetup.def" >"$demo/broken/packsetup.def"
 run "$demo/broken"
+
+echo
+echo "== unsetup.exe removes Tavrel! with the package (answering Yes to its confirmation)"
+cp "$build/unsetup/unsetup.exe" "$install/"
+cat >"$install/unsetup.def" <<EOF2
+<?xml version="1.0" encoding="utf-8"?>
+<TavrelSetup>
+	<Caption>Tavrel!</Caption>
+	<BaseRegKey>Tavrel!</BaseRegKey>
+	<UninstallerInfoRegKey>Tavrel!</UninstallerInfoRegKey>
+	<AppDataPath>Tavrel!</AppDataPath>
+	<Edition>normal</Edition>
+</TavrelSetup>
+EOF2
+wine "$build/tests/e2e/uiauto.exe" --timeout 120 --press "Tavrel!=IDYES" --default IDOK \
+    -- "$install_win\\unsetup.exe"
+if [ -e "$install" ]; then
+    echo "== Left in the installation folder:"
+    list_tree "$install"
+else
+    echo "== The installation folder is gone"
+fi
+if wine reg query "$product_key" >/dev/null 2>&1; then
+    echo "== $product_key is still there"
+else
+    echo "== $product_key is gone"
+fi
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
+echo "== Left of unsetup in the temporary folder: $(ls "$temp" | grep -c '^tavrelunsetup' || true) files"

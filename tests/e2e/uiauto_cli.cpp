@@ -1,11 +1,14 @@
 // Runs a program under observation, answering its message boxes, for scripts.
 // Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID]
-//                   [--cwd DIR] -- program.exe args...
+//                   [--press "title part=ID"] [--cwd DIR] -- program.exe args...
+// --press waits for a dialog whose title holds the part and presses its button
+// first, for programs that open with a dialog of their own.
 // Prints one line per message box and "exit code: N" at the end. Exit code:
 // 0 the program ran to completion, 1 bad usage, 2 timeout, 3 start failure.
 #include <windows.h>
 
 #include "uiauto/session.h"
+#include "uiauto/window_access.h"
 
 #include <cwchar>
 #include <string>
@@ -80,7 +83,7 @@ void PrintMessageBox(const uiauto::MessageBoxRecord& box)
 int Usage(const std::wstring& problem)
 {
     Print(L"uiauto: " + problem);
-    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--cwd DIR] -- "
+    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--press \"title=ID\"] [--cwd DIR] -- "
           L"program.exe args...");
     return kUsage;
 }
@@ -92,6 +95,8 @@ int wmain(int argc, wchar_t** argv)
     DWORD timeoutSeconds = 60;
     uiauto::AnswerRules rules;
     uiauto::LaunchOptions options;
+    std::wstring pressTitle;
+    int pressId = 0;
     int i = 1;
     for (; i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -117,6 +122,12 @@ int wmain(int argc, wchar_t** argv)
             if (id == 0)
                 return Usage(L"bad default " + value);
             rules.Otherwise(id);
+        } else if (arg == L"--press") {
+            size_t equals = value.rfind(L'=');
+            pressId = equals == std::wstring::npos ? 0 : ParseButton(value.substr(equals + 1));
+            if (equals == 0 || pressId == 0)
+                return Usage(L"bad press " + value);
+            pressTitle = value.substr(0, equals);
         } else if (arg == L"--cwd") {
             options.workingFolder = value;
         } else {
@@ -134,6 +145,14 @@ int wmain(int argc, wchar_t** argv)
     if (!session.Start(options)) {
         Print(L"start failed: error " + std::to_wstring(session.StartError()));
         return kStartFailed;
+    }
+    if (pressId != 0) {
+        HWND dialog = session.WaitForWindow(uiauto::WindowQuery{L"#32770", pressTitle}, timeoutSeconds * 1000);
+        if (!dialog || !uiauto::PressButton(dialog, pressId)) {
+            Print(L"no dialog titled \"" + Escape(pressTitle) + L"\" to press " + std::to_wstring(pressId));
+            return kTimeout;
+        }
+        Print(L"dialog: title part=\"" + Escape(pressTitle) + L"\" pressed=" + std::to_wstring(pressId));
     }
     if (!session.Wait(timeoutSeconds * 1000)) {
         Print(L"timeout after " + std::to_wstring(timeoutSeconds) + L" s; processes terminated");

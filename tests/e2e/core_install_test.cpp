@@ -28,11 +28,11 @@ const UINT kHandBackMessage = WM_APP + 0x65;
 // A package of two files with or without a package id.
 bool PreparePackage(const InstallScene& scene, const std::wstring& packageId)
 {
-    e2e::PackageDefinitionSpec spec;
-    spec.caption = kCaption;
-    spec.packageId = packageId;
-    spec.packageTitle = packageId.empty() ? L"" : kPackageTitle;
-    return scene.WriteDefinition(spec) && scene.AddPackageFile(L"Materials\\core.txt", "core")
+    e2e::DefinitionContent content;
+    content.caption = kCaption;
+    content.packageId = packageId;
+    content.packageTitle = packageId.empty() ? L"" : kPackageTitle;
+    return scene.WriteDefinition(content) && scene.AddPackageFile(L"Materials\\core.txt", "core")
         && scene.AddPackageFile(L"readme.txt", "readme");
 }
 

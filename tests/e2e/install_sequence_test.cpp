@@ -55,14 +55,14 @@ void CheckRefused(const RunResult& run, const std::wstring& text, IconKind icon)
 struct PerUserScene {
     explicit PerUserScene(const std::wstring& name) : scene(name)
     {
-        e2e::PackageDefinitionSpec spec;
-        spec.caption = kCaption;
-        spec.packageId = kPackageId;
-        spec.packageTitle = kPackageTitle;
-        spec.removeFiles = {L"old\\gone.txt"};
+        e2e::DefinitionContent content;
+        content.caption = kCaption;
+        content.packageId = kPackageId;
+        content.packageTitle = kPackageTitle;
+        content.removeFiles = {L"old\\gone.txt"};
         // The parent first: only removing the subfolder first can empty it.
-        spec.removeFolders = {L"data", L"data\\old"};
-        ready = scene.Ready() && scene.WriteDefinition(spec) && scene.PrepareInstallation()
+        content.removeFolders = {L"data", L"data\\old"};
+        ready = scene.Ready() && scene.WriteDefinition(content) && scene.PrepareInstallation()
             && scene.PrepareUnpackFolder() && scene.AddPackageFile(L"Materials\\pack.txt", "pack")
             && scene.AddPackageFile(L"Materials\\Frames\\frame.txt", "frame")
             && scene.AddPackageFile(L"readme.txt", "readme")
@@ -161,9 +161,9 @@ TEST_CASE("the installation folder's name is checked before anything is copied")
 {
     InstallScene scene(L"foldername");
     REQUIRE(scene.Ready());
-    e2e::PackageDefinitionSpec spec;
-    spec.caption = kCaption;
-    REQUIRE(scene.WriteDefinition(spec));
+    e2e::DefinitionContent content;
+    content.caption = kCaption;
+    REQUIRE(scene.WriteDefinition(content));
     REQUIRE(scene.AddPackageFile(L"readme.txt", "readme"));
 
     std::wstring folder;

@@ -69,24 +69,24 @@ InstallScene::~InstallScene()
         RemoveFolderTree(unpackFolder_);
 }
 
-bool InstallScene::WriteDefinition(const PackageDefinitionSpec& spec) const
+bool InstallScene::WriteDefinition(const DefinitionContent& content) const
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<TavrelSetup>\r\n";
     auto element = [&xml](const char* name, const std::wstring& value) {
         xml += std::string("  <") + name + ">" + EscapeXml(ToUtf8(value)) + "</" + name + ">\r\n";
     };
-    element("Caption", spec.caption);
+    element("Caption", content.caption);
     element("BaseRegKey", product_.BaseName());
     element("SfxExtractPath", unpackName_);
-    if (!spec.packageId.empty())
-        element("PackageID", spec.packageId);
-    if (!spec.packageTitle.empty())
-        element("PackageTitle", spec.packageTitle);
-    if (!spec.removeFiles.empty() || !spec.removeFolders.empty()) {
+    if (!content.packageId.empty())
+        element("PackageID", content.packageId);
+    if (!content.packageTitle.empty())
+        element("PackageTitle", content.packageTitle);
+    if (!content.removeFiles.empty() || !content.removeFolders.empty()) {
         xml += "  <RemoveComponents>\r\n";
-        for (const std::wstring& file : spec.removeFiles)
+        for (const std::wstring& file : content.removeFiles)
             element("File", file);
-        for (const std::wstring& folder : spec.removeFolders)
+        for (const std::wstring& folder : content.removeFolders)
             element("Directory", folder);
         xml += "  </RemoveComponents>\r\n";
     }

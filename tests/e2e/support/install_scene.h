@@ -18,7 +18,7 @@
 
 namespace e2e {
 
-struct PackageDefinitionSpec {
+struct DefinitionContent {
     std::wstring caption;
     std::wstring packageId;
     std::wstring packageTitle;
@@ -36,7 +36,7 @@ public:
 
     bool Ready() const { return ready_; }
 
-    bool WriteDefinition(const PackageDefinitionSpec& spec) const;
+    bool WriteDefinition(const DefinitionContent& content) const;
     // A file of the package, below the image folder (created on first use).
     bool AddPackageFile(const std::wstring& relativePath, const std::string& content) const;
     // The image folder, empty.

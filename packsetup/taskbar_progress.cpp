@@ -1,5 +1,7 @@
 #include "packsetup/taskbar_progress.h"
 
+#include "common/win/registry.h"
+
 namespace {
 
 // Defined here rather than taken from uuid.lib, whose copies are missing
@@ -11,12 +13,10 @@ const IID kIidTaskbarList3 = {0xEA1AFB91, 0x9E28, 0x4B86, {0x90, 0xE9, 0x9E, 0x9
 // COM is asked.
 bool TaskbarListRegistered()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{56FDF344-FD6D-11D0-958A-006097C9A090}", 0, KEY_READ, &key)
-        != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    ScopedRegKey key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{56FDF344-FD6D-11D0-958A-006097C9A090}", 0, KEY_READ,
+                         key.Receive())
+        == ERROR_SUCCESS;
 }
 
 } // namespace

@@ -57,8 +57,8 @@ bool StartCore(const std::wstring& corePath, bool deleteUserData)
     if (!CreateProcessW(corePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                         nullptr, temporaryFolder.c_str(), &startup, &started))
         return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    ScopedHandle thread(started.hThread);
+    ScopedHandle process(started.hProcess);
     return true;
 }
 

@@ -78,9 +78,9 @@ void StartSelfRemoval()
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started = {};
-    if (CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                       CREATE_NEW_CONSOLE | IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup, &started)) {
-        CloseHandle(started.hThread);
-        CloseHandle(started.hProcess);
-    }
+    if (!CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                        CREATE_NEW_CONSOLE | IDLE_PRIORITY_CLASS, nullptr, nullptr, &startup, &started))
+        return;
+    ScopedHandle thread(started.hThread);
+    ScopedHandle process(started.hProcess);
 }

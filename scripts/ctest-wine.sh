@@ -5,7 +5,8 @@
 set -euo pipefail
 build=$1
 shift
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/wine-env.sh"
+export WINEPREFIX="$build/wineprefix"
 # Ends Wine while the display still exists.
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit 0

@@ -9,7 +9,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh"
+export WINEPREFIX="$build/wineprefix"
 product_key='HKCU\Software\Halvest\Tavrel!'
 
 # Leaves no installation behind in the prefix that the tests share, then ends

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and runs them under Wine in the build's own prefix.
-# Usage: run-bench.sh [build folder]   (default: build)
+# Usage: run-bench.sh [build folder]   (default: build; its 64-bit tree win64 runs)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build}")
+build=$(realpath -m "${1:-$root/build}")/win64
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-mingw32.cmake"
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-mingw32.cmake"
 fi
 cmake --build "$build" -j2 --target manifest_merge_bench package_copy_bench install_bench
 "$root/scripts/wine-prefix.sh" "$build/wineprefix"
-export WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh"
+export WINEPREFIX="$build/wineprefix"
 # The install benchmark shows windows: every benchmark runs inside one display,
 # and Wine ends while the display still exists.
 "$root/scripts/with-display.sh" bash -c 'trap "wineserver -k 2>/dev/null || true" EXIT

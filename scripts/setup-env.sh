@@ -1,30 +1,24 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian 12 machine, idempotently:
-# the MinGW-w64 cross compiler, doctest, Boost headers, 32-bit Wine, Xvfb and
-# the Japanese locale. apt runs only when something is missing.
+# the MinGW-w64 cross compilers (32-bit for the programs, 64-bit for the tests'
+# build), doctest, Boost headers, 64-bit Wine, Xvfb and the Japanese locale.
+# apt runs only when something is missing.
 set -euo pipefail
 
-need_i386=0
 packages=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for p in cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 doctest-dev libboost-dev \
-         wine xvfb xauth locales; do
+for p in cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+         g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 doctest-dev libboost-dev \
+         wine wine64 xvfb xauth locales; do
     have "$p" || packages+=("$p")
 done
-if ! have wine32:i386; then
-    packages+=("wine32:i386")
-    need_i386=1
-fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 
 if [ ${#packages[@]} -gt 0 ]; then
     echo "Installing: ${packages[*]}"
-    if [ $need_i386 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-        $SUDO dpkg --add-architecture i386
-    fi
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${packages[@]}" >/dev/null
 fi

@@ -286,14 +286,14 @@ private:
             attribute.name.assign(ViewOf(name));
             attributes_.push_back(std::move(attribute));
         }
-        return unreadable == 0 || (unreadable == 1 && OnlyDeclarationUnread(element));
+        return unreadable == 0 || OnlyDeclarationsUnread(element);
     }
 
-    // Some DOMs list an element's default namespace declaration among its
-    // attributes but cannot hand it out. Such an item is left out (the
-    // declaration is written again from the namespaces of the nodes) only
+    // Some DOMs list an element's namespace declarations among its
+    // attributes but cannot hand all of them out. Such items are left out
+    // (what the nodes need is declared again from their namespaces) only
     // when every attribute that is not a declaration was read.
-    bool OnlyDeclarationUnread(IXMLDOMNode* element)
+    bool OnlyDeclarationsUnread(IXMLDOMNode* element)
     {
         ScopedBstr query(L"@*");
         ScopedInterface<IXMLDOMNodeList> ordinary;

@@ -1,8 +1,11 @@
 #include "common/xml/indented_serializer.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "common/xml/com_scoped.h"
+#include "common/xml/namespace_scopes.h"
 #include "common/xml/xml_text.h"
 
 namespace qz_xml {
@@ -45,6 +48,40 @@ bool GetNodeType(IXMLDOMNode* node, DOMNodeType& type)
     return SUCCEEDED(node->get_nodeType(&type));
 }
 
+// The namespace URI of an element or attribute; empty for none.
+bool GetNamespaceUri(IXMLDOMNode* node, std::wstring& uri)
+{
+    ScopedBstr text;
+    if (FAILED(node->get_namespaceURI(text.Receive())))
+        return false;
+    uri.assign(ViewOf(text));
+    return true;
+}
+
+// The part of a qualified name before its colon; empty without one.
+std::wstring_view PrefixOf(std::wstring_view name)
+{
+    size_t colon = name.find(L':');
+    return colon == std::wstring_view::npos ? std::wstring_view() : name.substr(0, colon);
+}
+
+// For a namespace declaration ("xmlns" or "xmlns:p"), the prefix it binds
+// ("" or "p"); false for any other attribute name.
+bool DeclaredPrefix(std::wstring_view attributeName, std::wstring_view& prefix)
+{
+    const std::wstring_view keyword = L"xmlns";
+    if (attributeName.compare(0, keyword.size(), keyword) != 0)
+        return false;
+    if (attributeName.size() == keyword.size()) {
+        prefix = std::wstring_view();
+        return true;
+    }
+    if (attributeName[keyword.size()] != L':')
+        return false;
+    prefix = attributeName.substr(keyword.size() + 1);
+    return true;
+}
+
 // Calls visit for each child in order; false when a call fails or visit does.
 template <typename Visit>
 bool ForEachChild(IXMLDOMNode* parent, Visit visit)
@@ -63,6 +100,23 @@ bool ForEachChild(IXMLDOMNode* parent, Visit visit)
     return true;
 }
 
+// The same for the document's own children, by index: some DOMs cannot step
+// from a document type to its next sibling.
+template <typename Visit>
+bool ForEachDocumentChild(IXMLDOMNode* document, Visit visit)
+{
+    ScopedInterface<IXMLDOMNodeList> children;
+    long count = 0;
+    if (FAILED(document->get_childNodes(children.Receive())) || !children || FAILED(children->get_length(&count)))
+        return false;
+    for (long i = 0; i < count; ++i) {
+        ScopedInterface<IXMLDOMNode> child;
+        if (FAILED(children->get_item(i, child.Receive())) || !child || !visit(child.get()))
+            return false;
+    }
+    return true;
+}
+
 class IndentedSerializer {
 public:
     explicit IndentedSerializer(std::string& out) : out_(out) {}
@@ -75,7 +129,7 @@ public:
         out_ += "\" standalone=\"yes\"?>";
         out_ += kLineEnd;
         bool hasRoot = false;
-        bool written = ForEachChild(document, [&](IXMLDOMNode* child) {
+        bool written = ForEachDocumentChild(document, [&](IXMLDOMNode* child) {
             DOMNodeType type;
             if (!GetNodeType(child, type))
                 return false;
@@ -84,12 +138,22 @@ public:
             // The loaded declaration is replaced by the one written above.
             if (type == NODE_PROCESSING_INSTRUCTION && IsXmlDeclaration(child))
                 return true;
+            // A document type is left out: its defaults and entities are
+            // already applied to the tree that is written.
+            if (type == NODE_DOCUMENT_TYPE)
+                return true;
             return WriteNode(child, 0, false);
         });
         return written && hasRoot;
     }
 
 private:
+    struct Attribute {
+        std::wstring name;
+        std::wstring value;
+        std::wstring namespaceUri;
+    };
+
     static bool IsXmlDeclaration(IXMLDOMNode* instruction)
     {
         ScopedBstr target;
@@ -124,9 +188,11 @@ private:
             return WriteComment(node, depth, inlineLayout);
         case NODE_PROCESSING_INSTRUCTION:
             return WriteProcessingInstruction(node, depth, inlineLayout);
+        case NODE_ENTITY_REFERENCE:
+            // The document type that declares the entity is not written, so
+            // the reference is replaced by the text it stands for.
+            return WriteEntityText(node);
         default:
-            // Document types and entity references: nothing here writes them
-            // back faithfully, so saving refuses rather than change the content.
             return false;
         }
     }
@@ -140,7 +206,7 @@ private:
             DOMNodeType type;
             if (!GetNodeType(child, type))
                 return false;
-            if (type == NODE_TEXT || type == NODE_CDATA_SECTION)
+            if (type == NODE_TEXT || type == NODE_CDATA_SECTION || type == NODE_ENTITY_REFERENCE)
                 holds = true;
             return true;
         });
@@ -152,10 +218,16 @@ private:
         std::string utf8Name;
         if (!GetNodeName(element, name) || !AppendUtf8(utf8Name, ViewOf(name)))
             return false;
+        std::wstring namespaceUri;
+        if (!GetNamespaceUri(element, namespaceUri))
+            return false;
+        size_t scope = namespaces_.Mark();
+        if (!ReadAttributes(element) || !BindNamespaces(scope, ViewOf(name), namespaceUri))
+            return false;
         BeginLine(depth, inlineLayout);
         out_ += '<';
         out_ += utf8Name;
-        if (!WriteAttributes(element))
+        if (!WriteAttributes() || !WriteAddedDeclarations())
             return false;
 
         ScopedInterface<IXMLDOMNode> firstChild;
@@ -164,6 +236,7 @@ private:
         if (!firstChild) {
             out_ += "/>";
             EndLine(inlineLayout);
+            namespaces_.Restore(scope);
             return true;
         }
 
@@ -183,11 +256,13 @@ private:
         out_ += utf8Name;
         out_ += '>';
         EndLine(inlineLayout);
+        namespaces_.Restore(scope);
         return true;
     }
 
-    bool WriteAttributes(IXMLDOMNode* element)
+    bool ReadAttributes(IXMLDOMNode* element)
     {
+        attributes_.clear();
         ScopedInterface<IXMLDOMNamedNodeMap> attributes;
         if (FAILED(element->get_attributes(attributes.Receive())))
             return false;
@@ -196,19 +271,125 @@ private:
         long count = 0;
         if (FAILED(attributes->get_length(&count)))
             return false;
+        long unreadable = 0;
         for (long i = 0; i < count; ++i) {
-            ScopedInterface<IXMLDOMNode> attribute;
-            if (FAILED(attributes->get_item(i, attribute.Receive())) || !attribute)
-                return false;
+            ScopedInterface<IXMLDOMNode> node;
+            if (FAILED(attributes->get_item(i, node.Receive())) || !node) {
+                ++unreadable;
+                continue;
+            }
+            Attribute attribute;
             ScopedBstr name;
-            std::wstring value;
-            if (!GetNodeName(attribute.get(), name) || !GetNodeValue(attribute.get(), value))
+            if (!GetNodeName(node.get(), name) || !GetNodeValue(node.get(), attribute.value)
+                || !GetNamespaceUri(node.get(), attribute.namespaceUri))
                 return false;
+            attribute.name.assign(ViewOf(name));
+            attributes_.push_back(std::move(attribute));
+        }
+        return unreadable == 0 || OnlyDeclarationsUnread(element);
+    }
+
+    // Some DOMs list an element's namespace declarations among its
+    // attributes but cannot hand all of them out. Such items are left out
+    // (what the nodes need is declared again from their namespaces) only
+    // when every attribute that is not a declaration was read.
+    bool OnlyDeclarationsUnread(IXMLDOMNode* element)
+    {
+        ScopedBstr query(L"@*");
+        ScopedInterface<IXMLDOMNodeList> ordinary;
+        long count = 0;
+        if (FAILED(element->selectNodes(query.get(), ordinary.Receive())) || !ordinary
+            || FAILED(ordinary->get_length(&count)))
+            return false;
+        long read = 0;
+        for (const Attribute& attribute : attributes_) {
+            std::wstring_view prefix;
+            if (!DeclaredPrefix(attribute.name, prefix))
+                ++read;
+        }
+        return count == read;
+    }
+
+    // Opens the element's namespace scope: first the declarations among its
+    // attributes, then a declaration for each prefix of the element and its
+    // attributes whose binding in scope differs from the node's namespace,
+    // as for nodes that were made or moved in the tree. False when the
+    // element cannot be written with the namespaces it has.
+    bool BindNamespaces(size_t scope, std::wstring_view elementName, const std::wstring& elementUri)
+    {
+        // Some DOMs hand out one declaration twice; the repeat is dropped,
+        // as an element cannot bind a prefix twice.
+        bool conflicting = false;
+        auto repeated = [&](const Attribute& attribute) {
+            std::wstring_view prefix;
+            if (!DeclaredPrefix(attribute.name, prefix))
+                return false;
+            if (namespaces_.BoundSince(scope, prefix)) {
+                conflicting = conflicting || *namespaces_.Lookup(prefix) != attribute.value;
+                return true;
+            }
+            namespaces_.Bind(prefix, attribute.value);
+            return false;
+        };
+        attributes_.erase(std::remove_if(attributes_.begin(), attributes_.end(), repeated), attributes_.end());
+        if (conflicting)
+            return false;
+        declaredEnd_ = namespaces_.Mark();
+        if (!RequireBinding(scope, PrefixOf(elementName), elementUri))
+            return false;
+        for (const Attribute& attribute : attributes_) {
+            std::wstring_view prefix;
+            if (DeclaredPrefix(attribute.name, prefix))
+                continue;
+            prefix = PrefixOf(attribute.name);
+            // An attribute without a prefix is in no namespace, whatever the
+            // default namespace is.
+            if (prefix.empty() ? !attribute.namespaceUri.empty()
+                               : !RequireBinding(scope, prefix, attribute.namespaceUri))
+                return false;
+        }
+        return true;
+    }
+
+    bool RequireBinding(size_t scope, std::wstring_view prefix, const std::wstring& uri)
+    {
+        const std::wstring* bound = namespaces_.Lookup(prefix);
+        if (bound && *bound == uri)
+            return true;
+        // A prefix cannot be bound to no namespace, "xml" to no other URI,
+        // and one element cannot bind a prefix twice.
+        if ((!prefix.empty() && uri.empty()) || prefix == L"xml" || namespaces_.BoundSince(scope, prefix))
+            return false;
+        namespaces_.Bind(prefix, uri);
+        return true;
+    }
+
+    bool WriteAttributes()
+    {
+        for (const Attribute& attribute : attributes_) {
             out_ += ' ';
-            if (!AppendUtf8(out_, ViewOf(name)))
+            if (!AppendUtf8(out_, attribute.name))
                 return false;
             out_ += "=\"";
-            if (!AppendEscapedAttributeValue(out_, value))
+            if (!AppendEscapedAttributeValue(out_, attribute.value))
+                return false;
+            out_ += '"';
+        }
+        return true;
+    }
+
+    bool WriteAddedDeclarations()
+    {
+        for (size_t i = declaredEnd_; i < namespaces_.Mark(); ++i) {
+            const std::pair<std::wstring, std::wstring>& binding = namespaces_.At(i);
+            out_ += " xmlns";
+            if (!binding.first.empty()) {
+                out_ += ':';
+                if (!AppendUtf8(out_, binding.first))
+                    return false;
+            }
+            out_ += "=\"";
+            if (!AppendEscapedAttributeValue(out_, binding.second))
                 return false;
             out_ += '"';
         }
@@ -219,6 +400,12 @@ private:
     {
         std::wstring value;
         return GetNodeValue(text, value) && AppendEscapedText(out_, value);
+    }
+
+    bool WriteEntityText(IXMLDOMNode* reference)
+    {
+        ScopedBstr text;
+        return SUCCEEDED(reference->get_text(text.Receive())) && AppendEscapedText(out_, ViewOf(text));
     }
 
     bool WriteCData(IXMLDOMNode* section)
@@ -267,6 +454,11 @@ private:
     }
 
     std::string& out_;
+    NamespaceScopes namespaces_;
+    // The attributes of the element being opened, and where the bindings
+    // that its start tag must add begin.
+    std::vector<Attribute> attributes_;
+    size_t declaredEnd_ = 0;
 };
 
 } // namespace

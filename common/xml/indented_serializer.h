@@ -13,11 +13,14 @@ namespace internal {
 // element, comment or processing instruction per line, indented by one tab
 // per depth, CRLF line ends. An element that holds text or CDATA is written
 // on one line with its content exactly as it stands, so no layout white space
-// enters its text (mixed content keeps every character).
+// enters its text (mixed content keeps every character). Each element and
+// attribute keeps its namespace: the declarations it carries are written, and
+// one is added wherever a node made or moved in the tree needs it. A document
+// type is left out and an entity reference written as its text.
 // False when the encoding is not UTF-8, the document has no root element, or
 // a node cannot be written as well-formed XML that loads to the same content
-// (a document type or entity reference, "--" in a comment, "?>" in an
-// instruction's data, a character XML 1.0 cannot carry).
+// ("--" in a comment, "?>" in an instruction's data, a character XML 1.0
+// cannot carry, a namespace that no declaration can give its node).
 bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, std::string& out);
 
 } // namespace internal

@@ -115,13 +115,23 @@ TEST_CASE_FIXTURE(ManifestFixture, "the manifest's own path is added once, whate
 
 TEST_CASE_FIXTURE(ManifestFixture, "other children stay; only the first Components is replaced, as the last child")
 {
+    // Settings carries namespaces, default and prefixed, as other vocabularies do.
     WriteManifest("<TavrelUninstall><Components><File>C:\\first.txt</File></Components>"
-                  "<Extra>kept</Extra><Components><File>C:\\second.txt</File></Components>"
+                  "<Extra>kept</Extra><Settings xmlns=\"urn:settings\" xmlns:x=\"urn:x\">"
+                  "<Item x:k=\"v\">on</Item></Settings><Components><File>C:\\second.txt</File></Components>"
                   "<Options><CurrentUser>0</CurrentUser></Options></TavrelUninstall>");
     Installed({L"C:\\App\\p.txt"}, {});
 
     CHECK(UpdateUninstallManifest(folder.path()) == ManifestUpdate::Updated);
-    CHECK(RootChildren() == Paths{L"Extra", L"Components", L"Options", L"Components"});
+    CHECK(RootChildren() == Paths{L"Extra", L"Settings", L"Components", L"Options", L"Components"});
+    Paths itemNamespaces;
+    for (qz_xml::QXMLNode& node : Reload().SelectNodes(L"/TavrelUninstall/*/*")) {
+        BSTR uri = nullptr;
+        if (node.GetText() == L"on" && SUCCEEDED(node.GetInterface()->get_namespaceURI(&uri)))
+            itemNamespaces.push_back(uri ? uri : L"");
+        SysFreeString(uri);
+    }
+    CHECK(itemNamespaces == Paths{L"urn:settings"});
     // Earlier files are read from every Components; the second one stays as it was.
     CHECK(Files() == Paths{L"C:\\second.txt", L"C:\\App\\p.txt", ManifestPath(), L"C:\\first.txt",
                            L"C:\\second.txt"});

@@ -77,11 +77,15 @@ std::wstring TakeOption(Cursor& cursor)
     return token;
 }
 
+// An option in quotes is as long as it is, like one without them: the core's
+// installation folder (up to 259 characters) follows "/CoreExec:" in one.
+// Other quoted tokens are split after kMaxTokenLength characters.
 std::wstring TakeQuoted(Cursor& cursor)
 {
     cursor.Advance();
+    const size_t maxLength = IsOptionMark(cursor.Current()) ? std::wstring::npos : kMaxTokenLength;
     std::wstring token;
-    while (!cursor.AtEnd() && cursor.Current() != L'"' && token.size() < kMaxTokenLength) {
+    while (!cursor.AtEnd() && cursor.Current() != L'"' && token.size() < maxLength) {
         token += cursor.Current();
         cursor.Advance();
     }

@@ -21,7 +21,8 @@ struct CommandLine {
 typedef bool (*PathExistsFn)(const std::wstring& path);
 bool PathExistsOnDisk(const std::wstring& path);
 
-// Longest quoted or plain token; longer ones are split.
+// Longest argument token, quoted or plain; longer ones are split. Options
+// have no such limit.
 const size_t kMaxTokenLength = 260;
 
 // Splits a full command line (program name first) into options and arguments.

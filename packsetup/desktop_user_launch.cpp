@@ -16,12 +16,13 @@ const DWORD kMediumIntegrity = 0x2000;
 typedef BOOL(WINAPI* CreateProcessWithTokenFn)(HANDLE, DWORD, LPCWSTR, LPWSTR, DWORD, LPVOID, LPCWSTR,
                                                 LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 
-// The shell's process, from the desktop window of class "Progman"; null when
-// there is none or it cannot be opened.
+// The shell's process, from the window that the system knows as the desktop
+// shell's (any process could create a window of the shell's class); null
+// when there is none or it cannot be opened.
 ScopedHandle OpenShellProcess()
 {
     DWORD shellId = 0;
-    HWND shellWindow = FindWindowW(L"Progman", nullptr);
+    HWND shellWindow = GetShellWindow();
     if (shellWindow)
         GetWindowThreadProcessId(shellWindow, &shellId);
     if (shellId == 0)

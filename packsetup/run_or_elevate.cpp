@@ -21,9 +21,12 @@ void Refuse(UINT textId)
 }
 
 // The core: this program again, elevated, in its own folder. True when the
-// shell started it; a refused elevation prompt is a failure as well.
+// shell started it; a refused elevation prompt is a failure as well, and so
+// is a folder that the core would not receive whole.
 bool StartElevatedCore(const std::wstring& installFolder, bool perUser)
 {
+    if (!CanPassToCore(installFolder))
+        return false;
     std::wstring program;
     std::wstring folder;
     if (!GetProgramPath(program) || !GetProgramFolder(folder))

@@ -52,8 +52,18 @@ bool QXMLDocument::Load(const std::wstring& path)
 
     if (!IsValid())
         return false;
+    // The files we read may come from folders the user can write while we
+    // run elevated: an entity naming another file must never pull that file
+    // in. A DOM that cannot be told so loads nothing.
+    HRESULT hr = GetTypedInterface()->put_resolveExternals(VARIANT_FALSE);
+    if (SUCCEEDED(hr))
+        hr = GetTypedInterface()->put_validateOnParse(VARIANT_FALSE);
+    if (FAILED(hr)) {
+        SetLastResult(hr);
+        return false;
+    }
     VARIANT_BOOL loaded = VARIANT_FALSE;
-    HRESULT hr = GetTypedInterface()->load(argument.get(), &loaded);
+    hr = GetTypedInterface()->load(argument.get(), &loaded);
     SetLastResult(hr);
     return SUCCEEDED(hr) && loaded != VARIANT_FALSE;
 }

@@ -63,6 +63,7 @@ public:
     // Creates a DOM document and makes it load synchronously.
     bool Create();
     bool DisableAsync();
+    // Loads without resolving external entities and without validation.
     bool Load(const std::wstring& path);
     QXMLElement CreateElement(const std::wstring& tagName);
     QXMLText CreateTextNode(const std::wstring& text);

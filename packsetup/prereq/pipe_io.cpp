@@ -18,6 +18,10 @@ DWORD Transfer(Direction direction, HANDLE pipe, OVERLAPPED& overlapped, BYTE* b
 {
     DWORD done = 0;
     while (done < size) {
+        // Transfers that complete at once (a peer flooding empty writes, say)
+        // never reach the wait below, so the stop request is looked at here.
+        if (stopEvent && WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0)
+            return ERROR_OPERATION_ABORTED;
         ResetEvent(overlapped.hEvent);
         DWORD transferred = 0;
         BOOL completed = direction == Direction::Read

@@ -18,6 +18,20 @@ const DWORD kPipeBufferSize = 1024;
 // How long the destructor waits for a cancelled connect to complete.
 const DWORD kConnectCancelWait = 5000;
 
+// Only the first instance: a pipe of this name that another process made
+// first is not joined. Remote clients are refused where the system knows how;
+// Windows XP does not and fails the call with ERROR_INVALID_PARAMETER.
+HANDLE CreatePipeServer(const wchar_t* path)
+{
+    const DWORD openMode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE;
+    const DWORD pipeMode = PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT;
+    HANDLE pipe = CreateNamedPipeW(path, openMode, pipeMode | PIPE_REJECT_REMOTE_CLIENTS, 1, kPipeBufferSize,
+                                   kPipeBufferSize, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+        pipe = CreateNamedPipeW(path, openMode, pipeMode, 1, kPipeBufferSize, kPipeBufferSize, 0, nullptr);
+    return pipe;
+}
+
 bool IsOrderlyEnd(DWORD status)
 {
     return status == ERROR_OPERATION_ABORTED || status == ERROR_BROKEN_PIPE || status == ERROR_NO_DATA;
@@ -97,9 +111,7 @@ DWORD CSetupWatcher::Open()
         return ERROR_SUCCESS;
     }
 
-    pipe_.Reset(CreateNamedPipeW(pipePath_.get(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, kPipeBufferSize,
-                                 kPipeBufferSize, 0, nullptr));
+    pipe_.Reset(CreatePipeServer(pipePath_.get()));
     if (!pipe_)
         return GetLastError();
     ResetEvent(overlapped_.hEvent);

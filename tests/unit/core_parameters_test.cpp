@@ -41,3 +41,15 @@ TEST_CASE("the folder reaches the core unchanged, blanks and trailing backslash 
     }
     CHECK_FALSE(ReadBack(BuildCoreParameters(0, true, L"C:\\Tavrel")).performInstall);
 }
+
+TEST_CASE("a folder of up to 259 characters reaches the core whole; one that cannot is never passed")
+{
+    for (size_t length : {255u, 259u}) {
+        std::wstring folder = L"C:\\Program Files\\" + std::wstring(length - 18, L'x') + L"\\";
+        REQUIRE(CanPassToCore(folder));
+        CHECK(ReadBack(BuildCoreParameters(0, false, folder)).installFolder == folder);
+    }
+    CHECK_FALSE(CanPassToCore(std::wstring(260, L'x')));
+    CHECK_FALSE(CanPassToCore(L"C:\\a\" /CoreExec:C:\\b"));
+    CHECK_FALSE(CanPassToCore(std::wstring(L"C:\\a\0b", 6)));
+}

@@ -101,6 +101,21 @@ TEST_CASE_FIXTURE(DefinitionFixture, "the file's own encoding declaration is hon
     CHECK(definition.caption == L"\u8FFD\u52A0\u30C7\u30FC\u30BF");
 }
 
+TEST_CASE_FIXTURE(DefinitionFixture, "an entity that names a local file never brings in its content")
+{
+    // What the caption, and so every title, would show if the entity were read.
+    REQUIRE(xml_test::WriteBytes(folder.File(L"secret.txt"), "SecretOfAnotherUser"));
+    Load("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+         "<!DOCTYPE TavrelSetup [<!ENTITY secret SYSTEM \"secret.txt\">]>\r\n"
+         "<TavrelSetup><Caption>&secret;</Caption><BaseRegKey>T</BaseRegKey>"
+         "<SfxExtractPath>S</SfxExtractPath></TavrelSetup>");
+    CHECK(definition.caption.find(L"Secret") == std::wstring::npos);
+    for (const RecordedBox& box : recordedBoxes) {
+        CHECK(box.title.find(L"Secret") == std::wstring::npos);
+        CHECK(box.text.find(L"Secret") == std::wstring::npos);
+    }
+}
+
 TEST_CASE_FIXTURE(DefinitionFixture, "an unusable file fails without a message of its own")
 {
     SUBCASE("missing")

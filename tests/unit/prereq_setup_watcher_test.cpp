@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <process.h>
 
 #include <memory>
 #include <random>
@@ -106,6 +107,20 @@ public:
         return error;
     }
     void Close() { pipe_.Reset(); }
+    // Issues empty writes back to back until the time is up or the server
+    // has gone.
+    void FloodEmptyWrites(DWORD milliseconds)
+    {
+        BYTE none = 0;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
+            DWORD written = 0;
+            ResetEvent(overlapped_.hEvent);
+            if (WriteFile(pipe_.get(), &none, 0, &written, &overlapped_))
+                continue;
+            if (GetLastError() != ERROR_IO_PENDING || !GetOverlappedResult(pipe_.get(), &overlapped_, &written, TRUE))
+                return;
+        }
+    }
 
 private:
     ScopedHandle pipe_;
@@ -141,6 +156,12 @@ std::vector<BYTE> RandomFramedMessage(std::mt19937& random)
 DWORD MillisecondsSince(DWORD start)
 {
     return GetTickCount() - start;
+}
+
+unsigned __stdcall FloodThread(void* client)
+{
+    static_cast<RawClient*>(client)->FloodEmptyWrites(6000);
+    return 0;
 }
 
 } // namespace
@@ -410,6 +431,24 @@ TEST_CASE("malformed and random messages never bring the server down")
             Sleep(100);
         }
         CHECK(MillisecondsSince(start) < 3000u);
+        CHECK(inbox.messages.empty());
+    }
+    SUBCASE("a client flooding empty writes does not hold up the server's end")
+    {
+        std::wstring name = UniqueName();
+        Inbox inbox;
+        std::unique_ptr<CSetupWatcher> server(new CSetupWatcher(WatcherRole::Server, name.c_str()));
+        REQUIRE(server->Open() == 0u);
+        REQUIRE(server->StartWithRecordCallback(RecordInbox, &inbox) == 0u);
+        RawClient client(name);
+        REQUIRE(client.Open());
+        ScopedHandle flood(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, FloodThread, &client, 0, nullptr)));
+        REQUIRE(flood);
+        Sleep(200);
+        DWORD start = GetTickCount();
+        server.reset();
+        CHECK(MillisecondsSince(start) < 3000u);
+        WaitForSingleObject(flood.get(), INFINITE);
         CHECK(inbox.messages.empty());
     }
 }

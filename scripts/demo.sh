@@ -135,4 +135,5 @@ else
     echo "== $product_key is gone"
 fi
 temp=$(winepath -u "$(wine cmd /c echo %TEMP% | tr -d '\r')")
-echo "== Left of unsetup in the temporary folder: $(ls "$temp" | grep -c '^tavrelunsetup' || true) files"
+system_temp=$(winepath -u "$(wine cmd /c echo %SystemRoot%\\Temp | tr -d '\r')")
+echo "== Left of unsetup in the temporary folders: $( (ls "$temp"; ls "$system_temp") | grep -ci '^tavrelunsetup' || true) entries"

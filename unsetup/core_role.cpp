@@ -5,6 +5,7 @@
 #include <new>
 
 #include "common/win/message_box.h"
+#include "common/win/scoped_handle.h"
 #include "common/win/text.h"
 #include "common/xml/atl_compat.h"
 #include "packsetup/file_removal.h"
@@ -13,6 +14,7 @@
 #include "unsetup/res/resource.h"
 #include "unsetup/uninstall_core.h"
 #include "unsetup/uninstaller_definition.h"
+#include "unsetup/working_folder.h"
 
 namespace {
 
@@ -33,6 +35,13 @@ bool RunUninstallCoreSafely(UninstallerSettings& settings, DWORD launcherProcess
 
 void RunCoreRole(UninstallerSettings& settings, const wchar_t* arguments)
 {
+    // Nobody may rename or delete the folder that the core runs from while it
+    // works; the self-removal batch removes it once this process has ended.
+    std::wstring executable;
+    ScopedHandle ownFolder;
+    if (GetOwnExecutablePath(executable))
+        ownFolder = HoldFolder(FolderOfPath(executable));
+
     if (!LoadUninstallerDefinition(settings, true)) {
         ShowMessageBox(nullptr, LoadText(IDS_DEFINITION_LOAD_FAILED), kFallbackCaption, MB_OK | MB_ICONERROR);
         return;

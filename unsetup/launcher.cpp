@@ -10,6 +10,7 @@
 #include "unsetup/program_paths.h"
 #include "unsetup/res/resource.h"
 #include "unsetup/uninstaller_definition.h"
+#include "unsetup/working_folder.h"
 
 namespace {
 
@@ -22,31 +23,10 @@ void ReportError(const UninstallerSettings& settings, UINT textId)
     ShowMessageBox(nullptr, LoadText(textId), settings.caption, MB_OK | MB_ICONERROR);
 }
 
-// Copies the program and its definition into the temporary folder; the core
-// path is empty when it cannot be built. The copies are not checked: a
-// missing core fails to start, a missing definition fails in the core.
-std::wstring PrepareCoreCopy()
+// Starts the core from the working folder, which is also its current
+// folder; true when it runs.
+bool StartCore(const std::wstring& folder, const std::wstring& corePath, bool deleteUserData)
 {
-    std::wstring self;
-    std::wstring core;
-    if (!GetOwnExecutablePath(self) || !GetTemporaryFilePath(kCoreFileName, core))
-        return std::wstring();
-    CopyFileW(self.c_str(), core.c_str(), FALSE);
-
-    std::wstring definition;
-    std::wstring temporaryDefinition;
-    if (GetOwnFolderFilePath(LoadText(IDS_DEFINITION_NAME), definition)
-        && GetTemporaryFilePath(LoadText(IDS_TEMPORARY_DEFINITION_NAME), temporaryDefinition))
-        CopyFileW(definition.c_str(), temporaryDefinition.c_str(), FALSE);
-    return core;
-}
-
-// Starts the core; true when it runs.
-bool StartCore(const std::wstring& corePath, bool deleteUserData)
-{
-    std::wstring temporaryFolder;
-    if (!GetTemporaryFolder(temporaryFolder))
-        return false;
     wchar_t switches[32];
     wsprintfW(switches, L"/u%d,%d", deleteUserData ? 1 : 0, static_cast<int>(GetCurrentProcessId()));
     std::wstring commandLine = L"\"" + corePath + L"\" " + switches;
@@ -55,7 +35,7 @@ bool StartCore(const std::wstring& corePath, bool deleteUserData)
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
     if (!CreateProcessW(corePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, temporaryFolder.c_str(), &startup, &started))
+                        nullptr, folder.c_str(), &startup, &started))
         return false;
     ScopedHandle thread(started.hThread);
     ScopedHandle process(started.hProcess);
@@ -77,13 +57,33 @@ void RunLauncher(UninstallerSettings& settings)
     if (ShowConfirmDialog(settings) != IDYES)
         return;
 
-    std::wstring core = PrepareCoreCopy();
-    // An existing event (another uninstaller at work) is opened and shared.
-    ScopedHandle coreEvent(CreateEventW(nullptr, FALSE, FALSE, kCoreEventName));
-    if (core.empty() || !StartCore(core, settings.deleteUserData)) {
+    // The copies go into a fresh folder that only administrators can
+    // change, never over a file that is already there.
+    WorkingFolder folder;
+    std::wstring self;
+    std::wstring core;
+    if (!folder.Create() || !GetOwnExecutablePath(self) || !folder.PathOf(kCoreFileName, core)
+        || !CopyFileW(self.c_str(), core.c_str(), TRUE)) {
         ReportError(settings, IDS_CORE_START_FAILED);
         return;
     }
+    // Without its definition the core could only report that it cannot read it.
+    std::wstring definition;
+    std::wstring coreDefinition;
+    if (!GetOwnFolderFilePath(LoadText(IDS_DEFINITION_NAME), definition)
+        || !folder.PathOf(LoadText(IDS_TEMPORARY_DEFINITION_NAME), coreDefinition)
+        || !CopyFileW(definition.c_str(), coreDefinition.c_str(), TRUE)) {
+        ShowMessageBox(nullptr, LoadText(IDS_DEFINITION_LOAD_FAILED), kFallbackCaption, MB_OK | MB_ICONERROR);
+        return;
+    }
+
+    // An existing event (another uninstaller at work) is opened and shared.
+    ScopedHandle coreEvent(CreateEventW(nullptr, FALSE, FALSE, kCoreEventName));
+    if (!StartCore(folder.Path(), core, settings.deleteUserData)) {
+        ReportError(settings, IDS_CORE_START_FAILED);
+        return;
+    }
+    folder.Keep();
     if (coreEvent)
         WaitForSingleObject(coreEvent.get(), kCoreReleaseTimeoutMs);
 }

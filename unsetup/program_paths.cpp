@@ -27,33 +27,6 @@ bool GetOwnFolderFilePath(const std::wstring& name, std::wstring& path)
     return true;
 }
 
-bool GetTemporaryFolder(std::wstring& folder)
-{
-    wchar_t buffer[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    std::wstring path(buffer, length);
-    if (path.back() != L'\\')
-        path.push_back(L'\\');
-    if (!FitsMaxPath(path))
-        return false;
-    folder = path;
-    return true;
-}
-
-bool GetTemporaryFilePath(const std::wstring& name, std::wstring& path)
-{
-    std::wstring folder;
-    if (name.empty() || !GetTemporaryFolder(folder))
-        return false;
-    std::wstring joined = folder + name;
-    if (!FitsMaxPath(joined))
-        return false;
-    path = joined;
-    return true;
-}
-
 std::wstring FolderOfPath(const std::wstring& path)
 {
     size_t slash = path.find_last_of(L'\\');

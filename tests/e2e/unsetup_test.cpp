@@ -15,6 +15,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,31 @@ std::wstring ShellFolder(int id)
     return SUCCEEDED(SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : L"";
 }
 
+// The names in a folder, without "." and "..".
+std::vector<std::wstring> FolderEntries(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Windows' own temporary folder, where the launcher makes its working folder.
+std::wstring SystemTemp()
+{
+    wchar_t windows[MAX_PATH] = L"";
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\Temp";
+}
+
 std::wstring AddNewName()
 {
     return e2e::Localized(L"Add New", L"新規追加");
@@ -105,7 +131,8 @@ struct Installation {
           baseKey(L"Software\\Halvest\\" + name),
           uninstallKey(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name),
           roamingProduct(ShellFolder(CSIDL_APPDATA) + L"\\Halvest\\" + name),
-          localProduct(ShellFolder(CSIDL_LOCAL_APPDATA) + L"\\Halvest\\" + name)
+          localProduct(ShellFolder(CSIDL_LOCAL_APPDATA) + L"\\Halvest\\" + name),
+          systemTempBefore(FolderEntries(SystemTemp()))
     {
         ready = folder.Ready() && temp.Ready() && !program.empty()
             && WriteText(folder.PathOf(L"unsetup.def"), DefinitionText(name, edition));
@@ -184,12 +211,19 @@ struct Installation {
         return options;
     }
 
-    // Nothing of the uninstaller in the temporary folder.
-    bool TemporaryFolderClean() const
+    // What appeared in Windows' temporary folder since the installation was made.
+    std::vector<std::wstring> NewInSystemTemp() const
     {
-        return !Exists(temp.PathOf(L"tavrelunsetup.bin")) && !Exists(temp.PathOf(L"tavrelunsetup.def"))
-            && !Exists(temp.PathOf(L"tavrelunsetup.bat"));
+        std::vector<std::wstring> added;
+        for (const std::wstring& name : FolderEntries(SystemTemp())) {
+            if (std::find(systemTempBefore.begin(), systemTempBefore.end(), name) == systemTempBefore.end())
+                added.push_back(SystemTemp() + L"\\" + name);
+        }
+        return added;
     }
+
+    // Nothing new in either temporary folder: no file, no folder.
+    bool TemporaryFolderClean() const { return FolderEntries(temp.Path()).empty() && NewInSystemTemp().empty(); }
 
     std::wstring name;
     e2e::ScratchFolder folder;
@@ -199,7 +233,36 @@ struct Installation {
     std::wstring uninstallKey;
     std::wstring roamingProduct;
     std::wstring localProduct;
+    std::vector<std::wstring> systemTempBefore;
     bool ready = false;
+};
+
+// A program waiting under the core's name, read-only and open for reading
+// only, so that no copy can replace it. Removed again at the end.
+struct PlantedProgram {
+    explicit PlantedProgram(const std::wstring& at) : path(at)
+    {
+        planted = CopyFileW(standin::VariantPath(standin::kVersion1_3_0).c_str(), path.c_str(), FALSE)
+            && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        lock = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        planted = planted && lock != INVALID_HANDLE_VALUE;
+    }
+    ~PlantedProgram()
+    {
+        if (lock != INVALID_HANDLE_VALUE)
+            CloseHandle(lock);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+        DeleteFileW(standin::MarkerPathFor(path).c_str());
+    }
+    PlantedProgram(const PlantedProgram&) = delete;
+    PlantedProgram& operator=(const PlantedProgram&) = delete;
+
+    bool Ran() const { return Exists(standin::MarkerPathFor(path)); }
+
+    std::wstring path;
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    bool planted = false;
 };
 
 enum class Answer { Yes, YesWithUserData, No, Escape, CloseBox };
@@ -401,6 +464,26 @@ TEST_CASE("a test edition keeps the associations")
     CHECK(installation.TemporaryFolderClean());
 }
 
+TEST_CASE("a program planted under the core's name in a temporary folder is never run")
+{
+    Installation installation(L"planted");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(false));
+    {
+        PlantedProgram inUserTemp(installation.temp.PathOf(L"tavrelunsetup.bin"));
+        PlantedProgram inSystemTemp(SystemTemp() + L"\\tavrelunsetup.bin");
+        REQUIRE(inUserTemp.planted);
+        REQUIRE(inSystemTemp.planted);
+
+        DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
+        CheckCompleted(result);
+        CHECK_FALSE(inUserTemp.Ran());
+        CHECK_FALSE(inSystemTemp.Ran());
+        CHECK_FALSE(Exists(installation.folder.PathOf(L"data\\a.txt")));
+    }
+    CHECK(installation.TemporaryFolderClean());
+}
+
 TEST_CASE("No, Escape and the close box end the launcher with no message and nothing copied")
 {
     Installation installation(L"declined");
@@ -540,8 +623,13 @@ TEST_CASE("a core that cannot bind to its launcher says so, then that the uninst
         CheckBox(result.run.messageBoxes[1], kCaption, FailedText(), IconKind::Error);
         CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
         CHECK(Exists(installation.program));
-        // No self-removal after a failure: the core's copy stays, its definition does not.
-        CHECK(Exists(installation.temp.PathOf(L"tavrelunsetup.bin")));
-        CHECK_FALSE(Exists(installation.temp.PathOf(L"tavrelunsetup.def")));
+        // No self-removal after a failure: the core's copy stays in its
+        // working folder, its definition does not.
+        CHECK(FolderEntries(installation.temp.Path()).empty());
+        std::vector<std::wstring> added = installation.NewInSystemTemp();
+        REQUIRE(added.size() == 1u);
+        CHECK(Exists(added[0] + L"\\tavrelunsetup.bin"));
+        CHECK_FALSE(Exists(added[0] + L"\\tavrelunsetup.def"));
+        CHECK(e2e::RemoveFolderTree(added[0]));
     }
 }

@@ -1,8 +1,8 @@
 #include "packsetup/file_removal.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
+#include "packsetup/open_without_links.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/retry_wait.h"
 
@@ -11,14 +11,65 @@ namespace {
 const int kRemovalAttempts = 5;
 const DWORD kRemovalPause = 100;
 
-template <typename Remove>
-bool RemoveWithRetry(const std::wstring& path, Remove remove)
+enum class Removal { Done, Failed, Refused };
+
+// One attempt on a file: opened without following any link, its attributes
+// reset through the handle (a link's are left alone: on some systems that
+// would reach its target), then deleted through the same handle.
+Removal DeleteFileAttempt(const std::wstring& path, bool resetAttributes)
 {
-    for (int attempt = 1; attempt <= kRemovalAttempts; ++attempt) {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (remove(path.c_str()))
-            return true;
-        if (attempt < kRemovalAttempts)
+    OpenedEntry file;
+    switch (OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES, file)) {
+    case EntryOpening::Missing:
+        return Removal::Done;
+    case EntryOpening::Refused:
+        return Removal::Refused;
+    case EntryOpening::Failed:
+        return Removal::Failed;
+    case EntryOpening::Opened:
+        break;
+    }
+    if ((file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !file.isLink)
+        return Removal::Failed;
+    if (resetAttributes && !file.isLink)
+        ResetAttributes(file.handle.get());
+    return MarkForDeletion(file.handle.get()) ? Removal::Done : Removal::Failed;
+}
+
+// One attempt on a folder; one that is missing, not a folder or not empty
+// counts as done and stays as it is. A link is removed as the link.
+Removal RemoveFolderAttempt(const std::wstring& path)
+{
+    OpenedEntry folder;
+    switch (OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY, folder)) {
+    case EntryOpening::Missing:
+        return Removal::Done;
+    case EntryOpening::Refused:
+        return Removal::Refused;
+    case EntryOpening::Failed:
+        return Removal::Failed;
+    case EntryOpening::Opened:
+        break;
+    }
+    if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Removal::Done;
+    if (!folder.isLink) {
+        if (!IsFolderEmpty(folder.handle.get()))
+            return Removal::Done;
+        ResetAttributes(folder.handle.get());
+    }
+    return MarkForDeletion(folder.handle.get()) ? Removal::Done : Removal::Failed;
+}
+
+// A refused path is not a passing fault: it ends the attempts at once.
+template <typename Attempt>
+bool RemoveWithRetry(Attempt attempt)
+{
+    for (int tried = 1; tried <= kRemovalAttempts; ++tried) {
+        Removal result = attempt();
+        if (result != Removal::Failed)
+            return result == Removal::Done;
+        if (tried < kRemovalAttempts)
             RetryWait(kRemovalPause);
     }
     return false;
@@ -31,16 +82,17 @@ bool DeleteFileWithRetry(const std::wstring& path)
     // An over-long path cannot be reached here; it is not cut to another one.
     if (!FitsMaxPath(path))
         return false;
-    if (!PathFileExistsW(path.c_str()))
-        return true;
-    return RemoveWithRetry(path, [](const wchar_t* target) { return DeleteFileW(target) != FALSE; });
+    return RemoveWithRetry([&path] { return DeleteFileAttempt(path, true); });
+}
+
+bool DeleteFileOnce(const std::wstring& path)
+{
+    return FitsMaxPath(path) && DeleteFileAttempt(path, false) == Removal::Done;
 }
 
 bool RemoveEmptyFolder(const std::wstring& path)
 {
     if (!FitsMaxPath(path))
         return false;
-    if (!PathIsDirectoryW(path.c_str()) || !PathIsDirectoryEmptyW(path.c_str()))
-        return true;
-    return RemoveWithRetry(path, [](const wchar_t* target) { return RemoveDirectoryW(target) != FALSE; });
+    return RemoveWithRetry([&path] { return RemoveFolderAttempt(path); });
 }

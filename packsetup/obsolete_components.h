@@ -6,7 +6,8 @@
 // Deletes the files that a package makes obsolete, in the order given, then
 // removes the obsolete folders deepest first; a folder that still holds
 // anything stays. Paths are relative to the installation folder (given
-// without a trailing backslash). Failures are not reported: whatever cannot
-// be removed simply stays.
+// without a trailing backslash); an entry that could lead out of it
+// (IsRemovableComponentPath) is skipped. Failures are not reported: whatever
+// cannot be removed simply stays.
 void RemoveObsoleteComponents(const std::wstring& installFolder, const std::vector<std::wstring>& files,
                               std::vector<std::wstring> folders);

@@ -10,12 +10,8 @@
 #include "packsetup/folder_scanner.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
-#include "packsetup/retry_wait.h"
 
 namespace {
-
-const int kRemovalAttempts = 5;
-const DWORD kRemovalPause = 100;
 
 bool IsPlainLevel(const std::wstring& level)
 {
@@ -43,19 +39,6 @@ bool SplitPlainLevels(const std::wstring& relative, std::vector<std::wstring>& l
 bool IsLink(DWORD attributes)
 {
     return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-// Removes a junction or symbolic link itself. The attributes are left alone:
-// setting them would reach through the link to its target.
-void RemoveLink(const std::wstring& path, bool isFolder)
-{
-    for (int attempt = 1; attempt <= kRemovalAttempts; ++attempt) {
-        BOOL removed = isFolder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
-        if (removed)
-            return;
-        if (attempt < kRemovalAttempts)
-            RetryWait(kRemovalPause);
-    }
 }
 
 // Attributes of the entry itself; a link is not followed.
@@ -103,7 +86,7 @@ void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring
             return;
         if (IsLink(attributes)) {
             if (i + 1 == levels.size())
-                RemoveLink(level, true);
+                RemoveEmptyFolder(level);
             return;
         }
     }
@@ -115,11 +98,8 @@ void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring
     for (const FolderScanEntry& entry : scanner.Entries()) {
         DWORD attributes = entry.findData.dwFileAttributes;
         bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (IsLink(attributes)) {
-            if (isFolder)
-                folderLinks.push_back(entry.fullPath);
-            else
-                RemoveLink(entry.fullPath, false);
+        if (isFolder && IsLink(attributes)) {
+            folderLinks.push_back(entry.fullPath);
         } else if (isFolder) {
             folders.push_back(entry.fullPath);
         } else {
@@ -128,7 +108,7 @@ void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring
     }
     // Links first: a folder that held one is empty only once it is gone.
     for (const std::wstring& link : folderLinks)
-        RemoveLink(link, true);
+        RemoveEmptyFolder(link);
     SortDeepestFirst(folders);
     for (const std::wstring& folder : folders)
         RemoveEmptyFolder(folder);

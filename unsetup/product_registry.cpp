@@ -20,7 +20,7 @@ void NotifyShell()
 void RemoveProductKeys(HKEY hive, const UninstallerSettings& settings)
 {
     DeleteRegistryTree(hive, settings.baseRegKey);
-    RegDeleteKeyW(hive, kMakerKey);
+    DeleteEmptyRegistryKey(hive, kMakerKey);
 }
 
 } // namespace

@@ -1,14 +1,45 @@
 #include "unsetup/registry_tree.h"
 
+#include "common/win/ntdll_library.h"
 #include "common/win/registry.h"
 
-bool DeleteRegistryTree(HKEY parent, const std::wstring& path)
+namespace {
+
+// Far deeper than any key of the product; a deeper subkey stays, and so do
+// the keys above it.
+const int kMaxDepth = 32;
+
+// A key opened as itself (REG_OPTION_OPEN_LINK) is a symbolic link when it
+// holds its target in this value.
+bool IsLinkKey(HKEY key)
 {
-    {
-        ScopedRegKey key;
-        if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, key.Receive())
-            != ERROR_SUCCESS)
-            return false;
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS
+        && type == REG_LINK;
+}
+
+// Opens parent\path as the key itself: a link there is not followed.
+bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, ScopedRegKey& key)
+{
+    return RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE,
+                         key.Receive())
+        == ERROR_SUCCESS;
+}
+
+// Through the handle that was checked: RegDeleteKeyW would open the path
+// once more and follow a link to delete its target.
+bool DeleteKeyItself(HKEY key)
+{
+    const NtdllApi& nt = Ntdll();
+    return nt.deleteKey && NT_SUCCESS(nt.deleteKey(key));
+}
+
+bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
+{
+    ScopedRegKey key;
+    if (!OpenKeyItself(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, key))
+        return false;
+    if (!IsLinkKey(key.get()) && depth < kMaxDepth) {
         // A deleted subkey moves the next one to its index; one that stays is
         // stepped over instead of being tried again without end.
         DWORD index = 0;
@@ -17,9 +48,22 @@ bool DeleteRegistryTree(HKEY parent, const std::wstring& path)
             DWORD length = MAX_PATH;
             if (RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
-            if (!DeleteRegistryTree(key.get(), std::wstring(name, length)))
+            if (!DeleteTree(key.get(), std::wstring(name, length), depth + 1))
                 ++index;
         }
     }
-    return RegDeleteKeyW(parent, path.c_str()) == ERROR_SUCCESS;
+    return DeleteKeyItself(key.get());
+}
+
+} // namespace
+
+bool DeleteRegistryTree(HKEY parent, const std::wstring& path)
+{
+    return DeleteTree(parent, path, 0);
+}
+
+bool DeleteEmptyRegistryKey(HKEY parent, const std::wstring& path)
+{
+    ScopedRegKey key;
+    return OpenKeyItself(parent, path, 0, key) && DeleteKeyItself(key.get());
 }

@@ -8,6 +8,7 @@
 #include "common/win/shell_folders.h"
 #include "common/win/text.h"
 #include "common/xml/atl_compat.h"
+#include "packsetup/file_removal.h"
 #include "unsetup/app_data_items.h"
 #include "unsetup/manifest_items.h"
 #include "unsetup/product_registry.h"
@@ -43,7 +44,7 @@ void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& sett
     SetEvent(params.launcherEvent);
     WaitForSingleObject(params.launcherProcess, kLauncherExitTimeoutMs);
     Sleep(kPauseBeforeLauncherDeletionMs);
-    DeleteFileW(params.launcherExecutable);
+    DeleteFileOnce(params.launcherExecutable);
 
     RemoveListedFolders(lists);
 }

@@ -27,14 +27,6 @@ bool OrdinalGreater(const std::wstring& left, const std::wstring& right)
     return left.size() > right.size();
 }
 
-// A junction or symbolic link: removing it as a folder may reach its target
-// (Wine follows a link there), so it stays.
-bool IsLink(const std::wstring& path)
-{
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 } // namespace
 
 void UninstallWorkLists::AddFile(const std::wstring& path)
@@ -68,8 +60,6 @@ void DeleteListedFiles(const UninstallWorkLists& lists)
 
 void RemoveListedFolders(const UninstallWorkLists& lists)
 {
-    for (const std::wstring& folder : lists.FoldersDeepestFirst()) {
-        if (!IsLink(folder))
-            RemoveEmptyFolder(folder);
-    }
+    for (const std::wstring& folder : lists.FoldersDeepestFirst())
+        RemoveEmptyFolder(folder);
 }

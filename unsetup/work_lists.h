@@ -33,6 +33,6 @@ private:
 void DeleteListedFiles(const UninstallWorkLists& lists);
 
 // Removes the listed folders deepest first (RemoveEmptyFolder): one that
-// still holds anything stays, with the folders above it. Junctions and
-// symbolic links stay too, so their targets are never touched.
+// still holds anything stays, with the folders above it. A junction or
+// symbolic link goes as the link; its target is never touched.
 void RemoveListedFolders(const UninstallWorkLists& lists);

@@ -10,6 +10,7 @@
 #include "package_test_support.h"
 #include "packsetup/deepest_first.h"
 #include "packsetup/obsolete_components.h"
+#include "packsetup/removable_component.h"
 
 using package_test::CountedWaits;
 using package_test::IsFolder;
@@ -51,4 +52,44 @@ TEST_CASE("obsolete folders are removed deepest first whatever the definition's 
     CHECK(xml_test::FileExists(root.File(L"kept\\user.txt")));
     // Nothing had to be retried.
     CHECK(waits.waits().empty());
+}
+
+TEST_CASE("a removal list that points out of the installation folder removes nothing there")
+{
+    xml_test::ScratchFolder scene(L"obsolete-hostile");
+    REQUIRE(scene.created());
+    const std::wstring install = scene.File(L"Install");
+    REQUIRE(MakeFolder(install));
+    REQUIRE(MakeFolder(install + L"\\old"));
+    REQUIRE(xml_test::WriteBytes(install + L"\\old\\gone.txt", "old"));
+    REQUIRE(MakeFolder(scene.File(L"Outside")));
+    REQUIRE(MakeFolder(scene.File(L"Outside\\Empty")));
+    REQUIRE(xml_test::WriteBytes(scene.File(L"Outside\\precious.txt"), "keep"));
+    const std::wstring drive = scene.path().substr(0, 2);
+
+    RemoveObsoleteComponents(install,
+                             {L"..\\Outside\\precious.txt", L"old\\..\\..\\Outside\\precious.txt",
+                              L"../Outside/precious.txt", scene.File(L"Outside\\precious.txt"),
+                              drive + scene.File(L"Outside\\precious.txt").substr(3), L"old\\gone.txt"},
+                             {L"..\\Outside\\Empty", scene.File(L"Outside\\Empty"), L"old\\.", L"old"});
+
+    CHECK(xml_test::FileExists(scene.File(L"Outside\\precious.txt")));
+    CHECK(IsFolder(scene.File(L"Outside\\Empty")));
+    // The plain entries still go.
+    CHECK_FALSE(IsFolder(install + L"\\old"));
+    CHECK(IsFolder(install));
+}
+
+TEST_CASE("only plain relative paths of named levels are removable components")
+{
+    for (const wchar_t* entry : {L"x.dll", L"data\\old\\x.dll", L"data/x.dll", L"data\\", L"a\\\\b", L"..x", L"x.."}) {
+        CAPTURE(std::wstring(entry));
+        CHECK(IsRemovableComponentPath(entry));
+    }
+    for (const wchar_t* entry : {L"", L"\\", L"\\x.dll", L"/x.dll", L"\\\\server\\share\\x", L"\\\\?\\C:\\x",
+                                 L"C:\\x.dll", L"C:x.dll", L"x.dll:stream", L".", L"..", L"...", L". .",
+                                 L"data\\..", L"data\\..\\..\\x", L"data/./x", L"./x"}) {
+        CAPTURE(std::wstring(entry));
+        CHECK_FALSE(IsRemovableComponentPath(entry));
+    }
 }

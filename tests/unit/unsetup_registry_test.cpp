@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <aclapi.h>
+#include <sddl.h>
 #include <shlwapi.h>
 
 #include <string>
@@ -93,6 +94,32 @@ void UnlockKey(HKEY parent, const std::wstring& path)
     if (RegOpenKeyExW(parent, path.c_str(), 0, WRITE_DAC, key.Receive()) == ERROR_SUCCESS)
         SetSecurityInfo(key.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
                         nullptr, nullptr, nullptr, nullptr);
+}
+
+// A symbolic link key at parent\name that leads to target, a path below
+// HKEY_CURRENT_USER. Volatile, so that nothing of it outlives the run.
+bool CreateLinkKey(HKEY parent, const std::wstring& name, const std::wstring& target)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    BYTE user[256];
+    DWORD size = 0;
+    BOOL known = GetTokenInformation(token, TokenUser, user, sizeof(user), &size);
+    CloseHandle(token);
+    wchar_t* sid = nullptr;
+    if (!known || !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid))
+        return false;
+    std::wstring link = std::wstring(L"\\Registry\\User\\") + sid + L"\\" + target;
+    LocalFree(sid);
+    ScopedRegKey key;
+    if (RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                        KEY_WRITE | KEY_CREATE_LINK, nullptr, key.Receive(), nullptr)
+        != ERROR_SUCCESS)
+        return false;
+    return RegSetValueExW(key.get(), L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(link.data()),
+                          static_cast<DWORD>(link.size() * sizeof(wchar_t)))
+        == ERROR_SUCCESS;
 }
 
 struct TreeCall {
@@ -189,6 +216,26 @@ TEST_CASE("DeleteRegistryTree passes over a subkey it cannot delete and removes 
     CHECK_FALSE(KeyExists(root.get(), L"Product\\c"));
     UnlockKey(root.get(), L"Product\\b-locked");
     CHECK(KeyExists(root.get(), L"Product\\b-locked\\inner"));
+}
+
+TEST_CASE("DeleteRegistryTree deletes a link key as the link and never walks it")
+{
+    ScratchKey target(L"link-target");
+    ScratchKey root(L"link");
+    REQUIRE(CreateKey(target.get(), L"Data\\Inner"));
+    REQUIRE(CreateKey(root.get(), L"Product\\Settings"));
+    REQUIRE(CreateLinkKey(root.get(), L"Product\\Elsewhere", target.Path() + L"\\Data"));
+    // One that leads back to its own parent: walked, it would never end.
+    REQUIRE(CreateLinkKey(root.get(), L"Product\\Loop", root.Path() + L"\\Product"));
+    REQUIRE(CreateLinkKey(root.get(), L"Linked", target.Path() + L"\\Data"));
+    REQUIRE(KeyExists(root.get(), L"Product\\Elsewhere\\Inner"));
+
+    CHECK(DeleteRegistryTree(root.get(), L"Product"));
+    CHECK_FALSE(KeyExists(root.get(), L"Product"));
+    // A product key that is itself a link goes as the link too.
+    CHECK(DeleteRegistryTree(root.get(), L"Linked"));
+    CHECK_FALSE(KeyExists(root.get(), L"Linked"));
+    CHECK(KeyExists(target.get(), L"Data\\Inner"));
 }
 
 TEST_CASE("all users: both hives' product keys, the uninstall information and the machine's associations")

@@ -133,3 +133,35 @@ TEST_CASE("links inside or as user data folders never lead the removal outside t
     CHECK(xml_test::FileExists(image + L"\\LinkEmpty"));
     CHECK(xml_test::FileExists(image));
 }
+
+TEST_CASE("a user data folder swapped for a link after the scan leads no delete outside")
+{
+    UserDataScene scene;
+    const std::wstring image = scene.product + L"\\UserImage";
+    const std::wstring snap = scene.product + L"\\UserSnap";
+    REQUIRE(scene.MakeFolders({scene.base, scene.roaming, scene.roaming + L"\\Halvest", scene.product, image,
+                               image + L"\\Sub", image + L"\\Sub\\Deeper", snap, scene.outside,
+                               scene.outside + L"\\Deeper"}));
+    REQUIRE(MakeFile(image + L"\\Sub\\a.png"));
+    REQUIRE(MakeFile(image + L"\\Sub\\Deeper\\b.png"));
+    REQUIRE(MakeFile(snap + L"\\s.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\a.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\Deeper\\b.png"));
+
+    UninstallWorkLists lists;
+    AddUserDataItems(lists, scene.roaming, L"Halvest\\Tavrel!");
+    REQUIRE(Contains(lists.Files(), image + L"\\Sub\\a.png"));
+
+    // Between the scan and the deletes the folder becomes a link to a folder
+    // that holds entries of the same names.
+    REQUIRE(MoveFileW((image + L"\\Sub").c_str(), (scene.base + L"\\Moved").c_str()));
+    REQUIRE(test_links::MakeFolderLink(image + L"\\Sub", scene.outside));
+
+    DeleteListedFiles(lists);
+    RemoveListedFolders(lists);
+
+    CHECK(xml_test::FileExists(scene.outside + L"\\a.png"));
+    CHECK(xml_test::FileExists(scene.outside + L"\\Deeper\\b.png"));
+    // The rest of the user data still goes.
+    CHECK_FALSE(xml_test::FileExists(snap));
+}

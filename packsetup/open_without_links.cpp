@@ -1,0 +1,253 @@
+#include "packsetup/open_without_links.h"
+
+#include <utility>
+#include <vector>
+
+#include "common/win/ntdll_library.h"
+
+namespace {
+
+const NTSTATUS kStatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006L);
+const NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
+const NTSTATUS kStatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
+const NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103L);
+
+const ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+struct AttributeTagInformation {
+    ULONG attributes;
+    ULONG reparseTag;
+};
+
+struct DispositionInformation {
+    BOOLEAN deleteFile;
+};
+
+bool IsSeparator(wchar_t c)
+{
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+// A level that names an entry of its own: not empty, not made of dots only
+// (".", ".." and their like climb or are cut by the path rules), no stream.
+bool IsNamedLevel(const std::wstring& level)
+{
+    return level.find_first_not_of(L'.') != std::wstring::npos && level.find(L':') == std::wstring::npos;
+}
+
+// Where "from" starts the next run of characters up to a separator.
+std::wstring NextLevel(const std::wstring& path, size_t& from)
+{
+    while (from < path.size() && IsSeparator(path[from]))
+        ++from;
+    size_t start = from;
+    while (from < path.size() && !IsSeparator(path[from]))
+        ++from;
+    return path.substr(start, from - start);
+}
+
+// Splits X:\a\b or \\server\share\a\b into its root folder and its levels.
+// Empty levels (doubled or trailing separators) are skipped as the path
+// rules do; anything else that is not a named level refuses the path.
+bool SplitFullPath(const std::wstring& path, std::wstring& root, std::vector<std::wstring>& levels)
+{
+    size_t from = 0;
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == L':' && IsSeparator(path[2])) {
+        root = path.substr(0, 2) + L"\\";
+        from = 3;
+    } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        from = 2;
+        std::wstring server = NextLevel(path, from);
+        std::wstring share = NextLevel(path, from);
+        // \\?\ and \\.\ name devices and raw paths, not a share.
+        if (!IsNamedLevel(server) || server == L"?" || !IsNamedLevel(share))
+            return false;
+        root = L"\\\\" + server + L"\\" + share + L"\\";
+    } else {
+        return false;
+    }
+    for (;;) {
+        std::wstring level = NextLevel(path, from);
+        if (level.empty())
+            return !levels.empty();
+        if (!IsNamedLevel(level))
+            return false;
+        levels.push_back(level);
+    }
+}
+
+UNICODE_STRING CountedName(const std::wstring& name)
+{
+    UNICODE_STRING counted;
+    counted.Buffer = const_cast<PWSTR>(name.c_str());
+    counted.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.MaximumLength = counted.Length;
+    return counted;
+}
+
+bool IsMissing(NTSTATUS status)
+{
+    return status == kStatusObjectNameNotFound || status == kStatusObjectPathNotFound
+        || status == kStatusNotADirectory;
+}
+
+// A reparse point that stands for another name (junction, symbolic link).
+// Other reparse points, such as placeholders of files kept elsewhere, are
+// the entries themselves.
+bool IsNameSurrogate(HANDLE entry)
+{
+    AttributeTagInformation tag = {};
+    IO_STATUS_BLOCK io = {};
+    if (!NT_SUCCESS(Ntdll().queryInformationFile(entry, &io, &tag, sizeof(tag), FileAttributeTagInformation)))
+        return true;
+    return IsReparseTagNameSurrogate(tag.reparseTag);
+}
+
+// Opens the level "name" below the open folder "parent"; levelPath is the
+// same entry by its full path.
+EntryOpening OpenLevel(HANDLE parent, const std::wstring& name, const std::wstring& levelPath, ACCESS_MASK access,
+                       ULONG options, OpenedEntry& opened)
+{
+    const NtdllApi& nt = Ntdll();
+    UNICODE_STRING counted = CountedName(name);
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &counted, OBJ_CASE_INSENSITIVE, parent, nullptr);
+    IO_STATUS_BLOCK io = {};
+    HANDLE handle = nullptr;
+    NTSTATUS status = nt.createFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &object, &io, nullptr, 0,
+                                    kShareAll, FILE_OPEN,
+                                    options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT
+                                        | FILE_OPEN_FOR_BACKUP_INTENT,
+                                    nullptr, 0);
+    if (!NT_SUCCESS(status))
+        return IsMissing(status) ? EntryOpening::Missing : EntryOpening::Failed;
+    opened.handle.Reset(handle);
+
+    FILE_BASIC_INFORMATION own = {};
+    if (!NT_SUCCESS(nt.queryInformationFile(handle, &io, &own, sizeof(own), FileBasicInformation)))
+        return EntryOpening::Failed;
+    // The entry as its name shows it now. Where the system opened a link's
+    // target in spite of the flag, or the entry was swapped meanwhile, the
+    // two disagree and the handle is not the entry that the name shows.
+    DWORD named = GetFileAttributesW(levelPath.c_str());
+    if (named == INVALID_FILE_ATTRIBUTES)
+        return EntryOpening::Refused;
+    bool ownReparse = (own.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (ownReparse != ((named & FILE_ATTRIBUTE_REPARSE_POINT) != 0))
+        return EntryOpening::Refused;
+    opened.attributes = own.FileAttributes;
+    opened.isLink = ownReparse && IsNameSurrogate(handle);
+    return EntryOpening::Opened;
+}
+
+ScopedHandle OpenRoot(const std::wstring& root, EntryOpening& result)
+{
+    ScopedHandle handle(CreateFileW(root.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) {
+        DWORD error = GetLastError();
+        bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_BAD_NETPATH
+            || error == ERROR_BAD_NET_NAME;
+        result = missing ? EntryOpening::Missing : EntryOpening::Failed;
+    }
+    return handle;
+}
+
+} // namespace
+
+EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry)
+{
+    if (path.empty())
+        return EntryOpening::Missing;
+    const NtdllApi& nt = Ntdll();
+    if (!nt.createFile || !nt.queryInformationFile)
+        return EntryOpening::Failed;
+    std::wstring root;
+    std::vector<std::wstring> levels;
+    if (!SplitFullPath(path, root, levels))
+        return EntryOpening::Refused;
+
+    EntryOpening result = EntryOpening::Opened;
+    ScopedHandle parent = OpenRoot(root, result);
+    if (!parent)
+        return result;
+    std::wstring levelPath = root;
+    for (size_t i = 0; i + 1 < levels.size(); ++i) {
+        levelPath += levels[i];
+        OpenedEntry folder;
+        result = OpenLevel(parent.get(), levels[i], levelPath, 0, FILE_DIRECTORY_FILE, folder);
+        if (result != EntryOpening::Opened)
+            return result;
+        if (folder.isLink)
+            return EntryOpening::Refused;
+        if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return EntryOpening::Missing;
+        parent = std::move(folder.handle);
+        levelPath += L'\\';
+    }
+    levelPath += levels.back();
+    OpenedEntry opened;
+    result = OpenLevel(parent.get(), levels.back(), levelPath, access, 0, opened);
+    if (result == EntryOpening::Opened)
+        entry = std::move(opened);
+    return result;
+}
+
+bool ResetAttributes(HANDLE entry)
+{
+    const NtdllApi& nt = Ntdll();
+    if (!nt.setInformationFile)
+        return false;
+    // Zero times leave the times as they are.
+    FILE_BASIC_INFORMATION basic = {};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    IO_STATUS_BLOCK io = {};
+    return NT_SUCCESS(nt.setInformationFile(entry, &io, &basic, sizeof(basic), FileBasicInformation));
+}
+
+bool MarkForDeletion(HANDLE entry)
+{
+    const NtdllApi& nt = Ntdll();
+    if (!nt.setInformationFile)
+        return false;
+    DispositionInformation disposition = {TRUE};
+    IO_STATUS_BLOCK io = {};
+    return NT_SUCCESS(
+        nt.setInformationFile(entry, &io, &disposition, sizeof(disposition), FileDispositionInformation));
+}
+
+bool IsFolderEmpty(HANDLE folder)
+{
+    const NtdllApi& nt = Ntdll();
+    if (!nt.queryDirectoryFile)
+        return false;
+    std::vector<ULONGLONG> buffer(512);
+    BOOLEAN restart = TRUE;
+    for (;;) {
+        IO_STATUS_BLOCK io = {};
+        NTSTATUS status = nt.queryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+                                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
+                                                FileBothDirectoryInformation, FALSE, nullptr, restart);
+        restart = FALSE;
+        if (status == kStatusNoMoreFiles)
+            return true;
+        // Whatever cannot be listed counts as holding something.
+        if (!NT_SUCCESS(status))
+            return false;
+        const BYTE* at = reinterpret_cast<const BYTE*>(buffer.data());
+        for (;;) {
+            const FILE_BOTH_DIR_INFORMATION* listed = reinterpret_cast<const FILE_BOTH_DIR_INFORMATION*>(at);
+            std::wstring name(listed->FileName, listed->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..")
+                return false;
+            if (listed->NextEntryOffset == 0)
+                break;
+            at += listed->NextEntryOffset;
+        }
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/win/scoped_handle.h"
+
+// How an entry named by a full path was reached.
+enum class EntryOpening {
+    Opened,   // the entry itself is open (a link as the link, never its target)
+    Missing,  // the entry or a folder above it does not exist, or the path is empty
+    Refused,  // the path is not a plain full path, or a folder on the way is a junction or link
+    Failed,   // the entry exists but could not be opened (in use, access denied)
+};
+
+struct OpenedEntry {
+    ScopedHandle handle;
+    DWORD attributes = 0;
+    bool isLink = false;  // a junction or symbolic link, opened as itself
+};
+
+// Opens the file or folder at a full path (X:\... or \\server\share\...) one
+// level at a time, each level relative to the handle of the folder above,
+// and never through a junction or symbolic link: a folder swapped for a link
+// after a scan leads nowhere else, and the open handle holds the very entry
+// that was checked. Where the system would open a link's target rather than
+// the link (the handle and the name disagree), the entry is refused.
+EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
+
+// Through an open handle, never the path: attributes set to normal (read-only,
+// hidden and system cleared), the delete disposition, and whether a folder
+// holds anything.
+bool ResetAttributes(HANDLE entry);
+bool MarkForDeletion(HANDLE entry);
+bool IsFolderEmpty(HANDLE folder);

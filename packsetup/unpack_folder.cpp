@@ -11,6 +11,7 @@
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/retry_wait.h"
+#include "packsetup/unpack_folder_name.h"
 
 namespace {
 
@@ -69,14 +70,14 @@ bool ReadOwnAttributes(const std::wstring& path, DWORD& attributes)
 
 bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpackFolder, std::wstring& path)
 {
-    std::vector<std::wstring> levels;
-    if (appDataFolder.empty() || !SplitPlainLevels(unpackFolder, levels))
+    std::wstring normalized;
+    if (appDataFolder.empty() || !NormalizeUnpackFolder(unpackFolder, normalized))
         return false;
     std::wstring built(appDataFolder);
     RemoveOneTrailingBackslash(built);
     if (built.back() != L'\\')
         built += L'\\';
-    built += unpackFolder;
+    built += normalized;
     if (!FitsMaxPath(built))
         return false;
     path = built;
@@ -86,8 +87,10 @@ bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpa
 void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring& unpackFolder)
 {
     std::wstring unpackPath;
+    std::wstring normalized;
     std::vector<std::wstring> levels;
-    if (!BuildUnpackPath(appDataFolder, unpackFolder, unpackPath) || !SplitPlainLevels(unpackFolder, levels))
+    if (!BuildUnpackPath(appDataFolder, unpackFolder, unpackPath) || !NormalizeUnpackFolder(unpackFolder, normalized)
+        || !SplitPlainLevels(normalized, levels))
         return;
 
     // Down from the application data: a link above the unpack folder would

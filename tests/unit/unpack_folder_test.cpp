@@ -10,6 +10,7 @@
 #include "package_test_support.h"
 #include "packsetup/folder_scanner.h"
 #include "packsetup/unpack_folder.h"
+#include "packsetup/unpack_folder_name.h"
 
 using package_test::CountedWaits;
 using package_test::IsFolder;
@@ -71,6 +72,31 @@ struct UnpackFixture {
 
 } // namespace
 
+TEST_CASE("SfxExtractPath is read in the spellings authors use, and nothing that leaves its folder")
+{
+    const wchar_t* accepted[][2] = {{L"Pack", L"Pack"},
+                                    {L"Pack\\", L"Pack"},
+                                    {L"\\Pack", L"Pack"},
+                                    {L"Sub/Pack", L"Sub\\Pack"},
+                                    {L"Sub\\\\Pack", L"Sub\\Pack"},
+                                    {L"/Sub//Pack Two/", L"Sub\\Pack Two"},
+                                    {L"Tavrel!", L"Tavrel!"}};
+    for (const auto& spelling : accepted) {
+        CAPTURE(std::wstring(spelling[0]));
+        std::wstring normalized;
+        CHECK(NormalizeExtractPath(spelling[0], normalized));
+        CHECK(normalized == spelling[1]);
+    }
+    for (const wchar_t* refused : {L"", L"\\", L"/", L"\\\\server\\share", L"//server/share", L"..", L".\\Pack",
+                                   L"Sub\\..\\..", L"Sub/../..", L"C:\\Pack", L"C:Pack", L"Pack:stream", L"...",
+                                   L"Pack.", L"Pack ", L"Pa*ck", L"Pa?ck", L"Pa|ck"}) {
+        CAPTURE(std::wstring(refused));
+        std::wstring normalized = L"unchanged";
+        CHECK_FALSE(NormalizeExtractPath(refused, normalized));
+        CHECK(normalized == L"unchanged");
+    }
+}
+
 TEST_CASE("the unpack folder is a plain relative path below the application data")
 {
     std::wstring path;
@@ -78,9 +104,11 @@ TEST_CASE("the unpack folder is a plain relative path below the application data
     CHECK(path == L"C:\\Users\\u\\AppData\\Roaming\\Halvest\\Pack");
     CHECK(BuildUnpackPath(L"C:\\Roaming\\", L"Halvest\\Pack Two", path));
     CHECK(path == L"C:\\Roaming\\Halvest\\Pack Two");
+    CHECK(BuildUnpackPath(L"C:\\Roaming", L"Halvest\\\\Sub/Pack\\", path));
+    CHECK(path == L"C:\\Roaming\\Halvest\\Sub\\Pack");
 
     path = L"unchanged";
-    for (const wchar_t* unpack : {L"", L"Halvest\\", L"Halvest\\\\Pack", L"Halvest\\..", L"Halvest\\..\\..\\Windows",
+    for (const wchar_t* unpack : {L"", L"Halvest\\", L"Halvest\\\\\\server", L"Halvest\\..", L"Halvest\\..\\..\\Windows",
                                   L"Halvest\\.", L"\\Halvest\\Pack", L"C:\\Windows", L"Halvest\\C:Pack",
                                   L"Halvest/../Pack", L"..\\Halvest"}) {
         CAPTURE(std::wstring(unpack));
@@ -96,7 +124,10 @@ TEST_CASE("the unpacked package goes with all it holds; the maker's folder stays
     UnpackFixture fixture;
     fixture.Prepare();
 
-    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Pack");
+    std::wstring unpackFolder;
+    SUBCASE("written plainly") { unpackFolder = L"Halvest\\Pack"; }
+    SUBCASE("with a slash and a trailing backslash") { unpackFolder = L"Halvest\\/Pack\\"; }
+    RemoveUnpackedPackage(fixture.appData.path(), unpackFolder);
 
     CHECK_FALSE(IsFolder(fixture.Path(L"Halvest\\Pack")));
     CHECK(IsFolder(fixture.Path(L"Halvest")));

@@ -10,6 +10,8 @@
 #include "packsetup/folder_scanner.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
+#include "packsetup/path_below_folder.h"
+#include "packsetup/program_folder.h"
 #include "packsetup/retry_wait.h"
 #include "packsetup/unpack_folder_name.h"
 
@@ -143,5 +145,14 @@ void RemoveUnpackFolder(HWND owner)
     std::wstring appData;
     if (!GetShellFolderPath(CSIDL_APPDATA, owner, appData) || appData.empty())
         return;
-    RemoveUnpackedPackage(appData, Installer().definition.unpackFolder);
+    const std::wstring& unpackFolder = Installer().definition.unpackFolder;
+    // The unpacked package is the folder this program was unpacked into. A
+    // definition naming any other folder below the application data (the
+    // product's own settings, say) must not have it emptied.
+    std::wstring unpackPath;
+    std::wstring program;
+    if (!BuildUnpackPath(appData, unpackFolder, unpackPath) || !GetProgramPath(program)
+        || !IsPathBelowFolder(program, unpackPath))
+        return;
+    RemoveUnpackedPackage(appData, unpackFolder);
 }

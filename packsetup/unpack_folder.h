@@ -21,5 +21,7 @@ bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpa
 void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring& unpackFolder);
 
 // The same below the user's roaming application-data folder, for the
-// definition's unpack folder. The owner window parents any prompt of the shell.
+// definition's unpack folder, but only when the running program lies inside
+// that folder; any other folder is left alone. The owner window parents any
+// prompt of the shell.
 void RemoveUnpackFolder(HWND owner);

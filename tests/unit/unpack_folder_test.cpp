@@ -9,6 +9,7 @@
 
 #include "package_test_support.h"
 #include "packsetup/folder_scanner.h"
+#include "packsetup/path_below_folder.h"
 #include "packsetup/unpack_folder.h"
 #include "packsetup/unpack_folder_name.h"
 
@@ -187,4 +188,31 @@ TEST_CASE("a junction inside the unpacked package is removed as a link, never wa
         CHECK(IsFolder(fixture.Path(L"Halvest")));
     }
     SetFileAttributesW(fixture.Path(L"Halvest\\Pack\\image\\Materials\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("a program lies in its unpack folder however either path is spelled")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+    std::wstring longFolder = fixture.Path(L"Halvest\\Pack Long Name");
+    REQUIRE(MakeFolder(longFolder));
+    REQUIRE(xml_test::WriteBytes(longFolder + L"\\packsetup.exe", "program"));
+    wchar_t shortBuffer[MAX_PATH] = L"";
+    DWORD length = GetShortPathNameW(longFolder.c_str(), shortBuffer, MAX_PATH);
+    REQUIRE(length > 0);
+    REQUIRE(length < MAX_PATH);
+    std::wstring shortFolder(shortBuffer);
+    REQUIRE(shortFolder != longFolder);
+
+    CHECK(IsPathBelowFolder(longFolder + L"\\packsetup.exe", longFolder));
+    CHECK(IsPathBelowFolder(shortFolder + L"\\packsetup.exe", longFolder));
+    CHECK(IsPathBelowFolder(longFolder + L"\\packsetup.exe", shortFolder + L"\\"));
+    CHECK(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\packsetup.def"), fixture.Path(L"HALVEST\\pack")));
+    CHECK(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\image\\Materials"), fixture.Path(L"Halvest")));
+
+    // The folder itself, a folder whose name begins the same, and what does not exist.
+    CHECK_FALSE(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack"), fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(longFolder + L"\\packsetup.exe", fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\absent.exe"), fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(longFolder + L"\\packsetup.exe", fixture.Path(L"Halvest\\Absent")));
 }

@@ -15,6 +15,7 @@
 #include "packsetup/install_worker.h"
 #include "packsetup/res/resource.h"
 #include "tests/fixtures/install_registry/install_registry.h"
+#include "unsetup_test_links.h"
 
 using package_test::CleanInstallerState;
 using package_test::IsFolder;
@@ -185,6 +186,13 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
         REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
         REQUIRE(xml_test::WriteBytes(L"\\\\?\\" + longPath, "long"));
     }
+    SUBCASE("a link planted in the image folder, whose target is not copied")
+    {
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
+        REQUIRE(MakeFolder(fixture.root.File(L"elsewhere")));
+        REQUIRE(xml_test::WriteBytes(fixture.root.File(L"elsewhere\\target.txt"), "target"));
+        REQUIRE(test_links::MakeFolderLink(fixture.Package(L"\\linked"), fixture.root.File(L"elsewhere")));
+    }
 
     CHECK_FALSE(InstallPackageFrom(packageFolder, fixture.Install(), nullptr, true));
     REQUIRE(fixture.boxes.Boxes().size() == 1);
@@ -197,8 +205,10 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
     CHECK(xml_test::ReadBytes(fixture.Install(L"\\tavrelunsetup.dat")) == manifestBefore);
     CHECK_FALSE(fixture.RecordWritten());
     CHECK(IsFolder(fixture.unpackFolder));
-    // The scratch folder's removal cannot reach the long name.
+    // The scratch folder's removal cannot reach the long name, and would
+    // walk the link.
     DeleteFileW((L"\\\\?\\" + longPath).c_str());
+    test_links::RemoveTreeKeepingLinkTargets(fixture.Package(L"\\linked"));
 }
 
 TEST_CASE("the owner is disabled while the dialog is up and enabled again afterwards")

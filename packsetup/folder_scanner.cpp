@@ -40,6 +40,14 @@ bool IsReparsePoint(const WIN32_FIND_DATAW& data)
     return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// A folder reparse point is never entered; a file one counts when it names
+// another file (a symbolic link), not when it only stores the data elsewhere.
+bool IsLink(const WIN32_FIND_DATAW& data)
+{
+    const DWORD kNameSurrogate = 0x20000000;
+    return IsReparsePoint(data) && (IsDirectory(data) || (data.dwReserved0 & kNameSurrogate) != 0);
+}
+
 } // namespace
 
 void SetFindDataHookForTesting(FindDataHook hook)
@@ -63,6 +71,7 @@ void FolderScanner::Clear()
     entries_.clear();
     overlongPaths_.clear();
     unreadableFolders_.clear();
+    links_.clear();
 }
 
 bool FolderScanner::ScanFolder(const std::wstring& base, const std::wstring& prefix)
@@ -91,6 +100,8 @@ bool FolderScanner::ScanFolder(const std::wstring& base, const std::wstring& pre
         if (!IsDirectory(data))
             totalSize_ += data.nFileSizeLow;
         entries_.push_back(entry);
+        if (IsLink(data))
+            links_.push_back(entry.fullPath);
         // A junction or symbolic link may lead outside the tree or back into
         // it; its own entry is listed, its target is not walked.
         if (IsDirectory(data) && !IsReparsePoint(data)) {

@@ -20,8 +20,9 @@ public:
     // below it, appending to what was listed before; each relative path
     // starts with the prefix. False when the folder itself cannot be listed.
     // An entry whose path would not fit in MAX_PATH is left out, and a
-    // subfolder whose content cannot be listed keeps only its own entry; both
-    // are kept in the lists below and make Complete() false.
+    // subfolder whose content cannot be listed keeps only its own entry, as
+    // does a junction or symbolic link; all are kept in the lists below and
+    // make Complete() false.
     bool Scan(const wchar_t* folder, const std::wstring& prefix);
 
     void Clear();
@@ -31,11 +32,13 @@ public:
     const std::vector<FolderScanEntry>& Entries() const { return entries_; }
 
     // Whether everything below the scanned folders was listed.
-    bool Complete() const { return overlongPaths_.empty() && unreadableFolders_.empty(); }
+    bool Complete() const { return overlongPaths_.empty() && unreadableFolders_.empty() && links_.empty(); }
     // Full paths left out because they do not fit in MAX_PATH.
     const std::vector<std::wstring>& OverlongPaths() const { return overlongPaths_; }
     // Listed subfolders whose content could not be listed.
     const std::vector<std::wstring>& UnreadableFolders() const { return unreadableFolders_; }
+    // Listed junctions and symbolic links, whose targets were not listed.
+    const std::vector<std::wstring>& Links() const { return links_; }
 
 private:
     bool ScanFolder(const std::wstring& base, const std::wstring& prefix);
@@ -44,6 +47,7 @@ private:
     std::vector<FolderScanEntry> entries_;
     std::vector<std::wstring> overlongPaths_;
     std::vector<std::wstring> unreadableFolders_;
+    std::vector<std::wstring> links_;
 };
 
 // Test seam: called on every entry as the enumeration returned it, before the

@@ -105,7 +105,8 @@ bool InstallPackageFrom(const std::wstring& packageFolder, const std::wstring& i
 
     ShowPhase(dialog.get(), IDS_PREPARING);
     FolderScanner package;
-    // A listing that left out entries would install part of the package.
+    // A listing that left out entries, or met a link whose target it does
+    // not follow, would install part of the package.
     if (packageFolder.empty() || !package.Scan(packageFolder.c_str(), std::wstring()) || !package.Complete()) {
         Tell(dialog.get(), IDS_SOURCE_NOT_FOUND, MB_ICONERROR);
         return false;

@@ -10,6 +10,9 @@
 #include "packsetup/folder_scanner.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
+#include "packsetup/path_below_folder.h"
+#include "packsetup/program_folder.h"
+#include "packsetup/unpack_folder_name.h"
 
 namespace {
 
@@ -52,14 +55,14 @@ bool ReadOwnAttributes(const std::wstring& path, DWORD& attributes)
 
 bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpackFolder, std::wstring& path)
 {
-    std::vector<std::wstring> levels;
-    if (appDataFolder.empty() || !SplitPlainLevels(unpackFolder, levels))
+    std::wstring normalized;
+    if (appDataFolder.empty() || !NormalizeUnpackFolder(unpackFolder, normalized))
         return false;
     std::wstring built(appDataFolder);
     RemoveOneTrailingBackslash(built);
     if (built.back() != L'\\')
         built += L'\\';
-    built += unpackFolder;
+    built += normalized;
     if (!FitsMaxPath(built))
         return false;
     path = built;
@@ -69,8 +72,10 @@ bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpa
 void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring& unpackFolder)
 {
     std::wstring unpackPath;
+    std::wstring normalized;
     std::vector<std::wstring> levels;
-    if (!BuildUnpackPath(appDataFolder, unpackFolder, unpackPath) || !SplitPlainLevels(unpackFolder, levels))
+    if (!BuildUnpackPath(appDataFolder, unpackFolder, unpackPath) || !NormalizeUnpackFolder(unpackFolder, normalized)
+        || !SplitPlainLevels(normalized, levels))
         return;
 
     // Down from the application data: a link above the unpack folder would
@@ -120,5 +125,14 @@ void RemoveUnpackFolder(HWND owner)
     std::wstring appData;
     if (!GetShellFolderPath(CSIDL_APPDATA, owner, appData) || appData.empty())
         return;
-    RemoveUnpackedPackage(appData, Installer().definition.unpackFolder);
+    const std::wstring& unpackFolder = Installer().definition.unpackFolder;
+    // The unpacked package is the folder this program was unpacked into. A
+    // definition naming any other folder below the application data (the
+    // product's own settings, say) must not have it emptied.
+    std::wstring unpackPath;
+    std::wstring program;
+    if (!BuildUnpackPath(appData, unpackFolder, unpackPath) || !GetProgramPath(program)
+        || !IsPathBelowFolder(program, unpackPath))
+        return;
+    RemoveUnpackedPackage(appData, unpackFolder);
 }

@@ -6,10 +6,10 @@
 
 // The folder that the package was unpacked to: the roaming application-data
 // folder, a backslash and the definition's unpack folder
-// ("Halvest\<SfxExtractPath>"). False when the unpack folder is not a plain
-// relative path of named levels (empty, absolute, with a drive, "." or "..",
-// a forward slash) or the result does not fit in MAX_PATH: such a path could
-// name a folder outside the application data, which is never deleted.
+// ("Halvest\<SfxExtractPath>") as NormalizeUnpackFolder reads it. False when
+// that refuses it (absolute, with a drive, "." or "..") or the result does
+// not fit in MAX_PATH: such a path could name a folder outside the
+// application data, which is never deleted.
 bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpackFolder, std::wstring& path);
 
 // Deletes the unpacked package below the application-data folder: every file,
@@ -21,5 +21,7 @@ bool BuildUnpackPath(const std::wstring& appDataFolder, const std::wstring& unpa
 void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring& unpackFolder);
 
 // The same below the user's roaming application-data folder, for the
-// definition's unpack folder. The owner window parents any prompt of the shell.
+// definition's unpack folder, but only when the running program lies inside
+// that folder; any other folder is left alone. The owner window parents any
+// prompt of the shell.
 void RemoveUnpackFolder(HWND owner);

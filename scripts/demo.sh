@@ -72,18 +72,20 @@ wine reg add "$product_key" /v InstallPath /t REG_SZ /d "$install_win" /f >/dev/
 wine reg add "$product_key\\Package\\SampleMaterialPack" /v UpdateTime /t REG_SZ /d "2026-01-01" /f >/dev/null
 echo "$install_win, InstallPath under $product_key"
 
-# What a self-extracting package leaves below the roaming application data.
+# What a self-extracting package leaves below the roaming application data:
+# the installer, its definition and the image folder, in the folder that the
+# definition's SfxExtractPath names.
 appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
 unpack=$appdata/Halvest/SampleMaterialPack
+rm -rf "$unpack"
 mkdir -p "$unpack"
 cp -r "$root/examples/sample-package/." "$unpack/"
+cp "$build/packsetup/packsetup.exe" "$unpack/"
 echo "unpacked package: $unpack"
 
 echo
-echo "== packsetup.exe with the sample package ($demo/package)"
-cp -r "$root/examples/sample-package" "$demo/package"
-cp "$build/packsetup/packsetup.exe" "$demo/package/"
-run "$demo/package"
+echo "== packsetup.exe with the sample package, run from its unpack folder"
+run "$unpack"
 
 echo
 echo "== The installation folder afterwards"
@@ -95,10 +97,15 @@ echo
 echo "== The registry record"
 wine reg query "$product_key\\Package" /s | tr -d '\r' | grep -v '^$' | sed 's/^/    /'
 echo
-if [ -e "$unpack" ]; then
-    echo "== The unpacked package is still there: $unpack"
-else
+if [ ! -e "$unpack" ]; then
     echo "== The unpacked package is gone; $(dirname "$unpack") stays"
+elif [ "$(ls -A "$unpack")" = packsetup.exe ]; then
+    # A running program cannot delete its own file; it stays until it ends.
+    echo "== The unpacked package is gone but for packsetup.exe, which ran from it; $(dirname "$unpack") stays"
+    rm -rf "$unpack"
+else
+    echo "== The unpacked package is still there: $unpack"
+    list_tree "$unpack"
 fi
 
 echo

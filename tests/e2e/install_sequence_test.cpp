@@ -51,7 +51,7 @@ void CheckRefused(const RunResult& run, const std::wstring& text, IconKind icon)
 }
 
 // Tavrel! installed for the current user, with obsolete parts of an earlier
-// package, a package of three files and an unpacked package to delete.
+// package and a package of three files, run from its unpack folder.
 struct PerUserScene {
     explicit PerUserScene(const std::wstring& name) : scene(name)
     {
@@ -99,7 +99,7 @@ struct PerUserScene {
         CHECK(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.Product().Path(), L"UpdateTime"));
         CHECK_FALSE(e2e::RegistryKeyExists(HKEY_LOCAL_MACHINE, scene.Product().Path()));
 
-        CHECK_FALSE(e2e::PathExists(scene.UnpackFolder()));
+        CHECK(scene.UnpackedPackageRemoved());
         CHECK(e2e::PathExists(scene.MakerFolder()));
     }
 
@@ -196,7 +196,7 @@ TEST_CASE("without an image folder nothing changes")
     CHECK(e2e::ReadFileBytes(scene.ManifestPath()) == manifestBefore);
     CHECK(e2e::PathExists(scene.InstalledPath(L"old\\gone.txt")));
     CHECK(e2e::PathExists(scene.InstalledPath(L"data\\old")));
-    CHECK(e2e::PathExists(scene.UnpackFolder()));
+    CHECK(e2e::PathExists(scene.UnpackFolder() + L"\\extras\\unpacked.txt"));
     CHECK(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L"UpdateTime"));
     CHECK_FALSE(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L""));
 }
@@ -252,5 +252,5 @@ TEST_CASE("a cancel confirmed during the copy leaves manifest, registry and unpa
     CHECK(e2e::ReadFileBytes(scene.ManifestPath()) == manifestBefore);
     CHECK_FALSE(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L""));
     CHECK(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L"UpdateTime"));
-    CHECK(e2e::PathExists(scene.UnpackFolder() + L"\\image\\Materials\\unpacked.txt"));
+    CHECK(e2e::PathExists(scene.UnpackFolder() + L"\\extras\\unpacked.txt"));
 }

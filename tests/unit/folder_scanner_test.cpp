@@ -135,6 +135,9 @@ TEST_CASE("a junction is listed as what it is but never entered")
     CHECK(IndexOf(relative, L"\\link\\outside.txt") == relative.size());
     CHECK(IndexOf(relative, L"\\real\\inside.txt") < relative.size());
     CHECK(scanner.TotalSize() == 2);
+    // What lies behind the link was not listed.
+    CHECK_FALSE(scanner.Complete());
+    CHECK(scanner.Links() == Paths{root.File(L"link")});
     for (const FolderScanEntry& entry : scanner.Entries()) {
         if (entry.relativePath == L"\\link")
             CHECK((entry.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);

@@ -15,6 +15,7 @@
 #include "packsetup/install_worker.h"
 #include "packsetup/res/resource.h"
 #include "tests/fixtures/install_registry/install_registry.h"
+#include "unsetup_test_links.h"
 
 using package_test::CleanInstallerState;
 using package_test::IsFolder;
@@ -146,7 +147,9 @@ TEST_CASE("an empty package installs nothing but still records itself, and the l
           != std::string::npos);
     CHECK(manifest.find("<File>C:\\Earlier\\tavrel.exe</File>") != std::string::npos);
     CHECK(fixture.RecordWritten());
-    CHECK_FALSE(IsFolder(fixture.unpackFolder));
+    // This program does not run from the folder that the definition names,
+    // as when an author names the product's own data folder: it stays.
+    CHECK(xml_test::FileExists(fixture.unpackFolder + L"\\packsetup.def"));
     CHECK(IsFolder(AppData() + L"\\Halvest"));
 }
 
@@ -183,6 +186,13 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
         REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
         REQUIRE(xml_test::WriteBytes(L"\\\\?\\" + longPath, "long"));
     }
+    SUBCASE("a link planted in the image folder, whose target is not copied")
+    {
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
+        REQUIRE(MakeFolder(fixture.root.File(L"elsewhere")));
+        REQUIRE(xml_test::WriteBytes(fixture.root.File(L"elsewhere\\target.txt"), "target"));
+        REQUIRE(test_links::MakeFolderLink(fixture.Package(L"\\linked"), fixture.root.File(L"elsewhere")));
+    }
 
     CHECK_FALSE(InstallPackageFrom(packageFolder, fixture.Install(), nullptr, true));
     REQUIRE(fixture.boxes.Boxes().size() == 1);
@@ -195,8 +205,10 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
     CHECK(xml_test::ReadBytes(fixture.Install(L"\\tavrelunsetup.dat")) == manifestBefore);
     CHECK_FALSE(fixture.RecordWritten());
     CHECK(IsFolder(fixture.unpackFolder));
-    // The scratch folder's removal cannot reach the long name.
+    // The scratch folder's removal cannot reach the long name, and would
+    // walk the link.
     DeleteFileW((L"\\\\?\\" + longPath).c_str());
+    test_links::RemoveTreeKeepingLinkTargets(fixture.Package(L"\\linked"));
 }
 
 TEST_CASE("the owner is disabled while the dialog is up and enabled again afterwards")

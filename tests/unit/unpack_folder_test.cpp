@@ -9,7 +9,9 @@
 
 #include "package_test_support.h"
 #include "packsetup/folder_scanner.h"
+#include "packsetup/path_below_folder.h"
 #include "packsetup/unpack_folder.h"
+#include "packsetup/unpack_folder_name.h"
 
 using package_test::CountedWaits;
 using package_test::IsFolder;
@@ -71,6 +73,31 @@ struct UnpackFixture {
 
 } // namespace
 
+TEST_CASE("SfxExtractPath is read in the spellings authors use, and nothing that leaves its folder")
+{
+    const wchar_t* accepted[][2] = {{L"Pack", L"Pack"},
+                                    {L"Pack\\", L"Pack"},
+                                    {L"\\Pack", L"Pack"},
+                                    {L"Sub/Pack", L"Sub\\Pack"},
+                                    {L"Sub\\\\Pack", L"Sub\\Pack"},
+                                    {L"/Sub//Pack Two/", L"Sub\\Pack Two"},
+                                    {L"Tavrel!", L"Tavrel!"}};
+    for (const auto& spelling : accepted) {
+        CAPTURE(std::wstring(spelling[0]));
+        std::wstring normalized;
+        CHECK(NormalizeExtractPath(spelling[0], normalized));
+        CHECK(normalized == spelling[1]);
+    }
+    for (const wchar_t* refused : {L"", L"\\", L"/", L"\\\\server\\share", L"//server/share", L"..", L".\\Pack",
+                                   L"Sub\\..\\..", L"Sub/../..", L"C:\\Pack", L"C:Pack", L"Pack:stream", L"...",
+                                   L"Pack.", L"Pack ", L"Pa*ck", L"Pa?ck", L"Pa|ck"}) {
+        CAPTURE(std::wstring(refused));
+        std::wstring normalized = L"unchanged";
+        CHECK_FALSE(NormalizeExtractPath(refused, normalized));
+        CHECK(normalized == L"unchanged");
+    }
+}
+
 TEST_CASE("the unpack folder is a plain relative path below the application data")
 {
     std::wstring path;
@@ -78,9 +105,11 @@ TEST_CASE("the unpack folder is a plain relative path below the application data
     CHECK(path == L"C:\\Users\\u\\AppData\\Roaming\\Halvest\\Pack");
     CHECK(BuildUnpackPath(L"C:\\Roaming\\", L"Halvest\\Pack Two", path));
     CHECK(path == L"C:\\Roaming\\Halvest\\Pack Two");
+    CHECK(BuildUnpackPath(L"C:\\Roaming", L"Halvest\\\\Sub/Pack\\", path));
+    CHECK(path == L"C:\\Roaming\\Halvest\\Sub\\Pack");
 
     path = L"unchanged";
-    for (const wchar_t* unpack : {L"", L"Halvest\\", L"Halvest\\\\Pack", L"Halvest\\..", L"Halvest\\..\\..\\Windows",
+    for (const wchar_t* unpack : {L"", L"Halvest\\", L"Halvest\\\\\\server", L"Halvest\\..", L"Halvest\\..\\..\\Windows",
                                   L"Halvest\\.", L"\\Halvest\\Pack", L"C:\\Windows", L"Halvest\\C:Pack",
                                   L"Halvest/../Pack", L"..\\Halvest"}) {
         CAPTURE(std::wstring(unpack));
@@ -96,7 +125,10 @@ TEST_CASE("the unpacked package goes with all it holds; the maker's folder stays
     UnpackFixture fixture;
     fixture.Prepare();
 
-    RemoveUnpackedPackage(fixture.appData.path(), L"Halvest\\Pack");
+    std::wstring unpackFolder;
+    SUBCASE("written plainly") { unpackFolder = L"Halvest\\Pack"; }
+    SUBCASE("with a slash and a trailing backslash") { unpackFolder = L"Halvest\\/Pack\\"; }
+    RemoveUnpackedPackage(fixture.appData.path(), unpackFolder);
 
     CHECK_FALSE(IsFolder(fixture.Path(L"Halvest\\Pack")));
     CHECK(IsFolder(fixture.Path(L"Halvest")));
@@ -156,4 +188,31 @@ TEST_CASE("a junction inside the unpacked package is removed as a link, never wa
         CHECK(IsFolder(fixture.Path(L"Halvest")));
     }
     SetFileAttributesW(fixture.Path(L"Halvest\\Pack\\image\\Materials\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("a program lies in its unpack folder however either path is spelled")
+{
+    UnpackFixture fixture;
+    fixture.Prepare();
+    std::wstring longFolder = fixture.Path(L"Halvest\\Pack Long Name");
+    REQUIRE(MakeFolder(longFolder));
+    REQUIRE(xml_test::WriteBytes(longFolder + L"\\packsetup.exe", "program"));
+    wchar_t shortBuffer[MAX_PATH] = L"";
+    DWORD length = GetShortPathNameW(longFolder.c_str(), shortBuffer, MAX_PATH);
+    REQUIRE(length > 0);
+    REQUIRE(length < MAX_PATH);
+    std::wstring shortFolder(shortBuffer);
+    REQUIRE(shortFolder != longFolder);
+
+    CHECK(IsPathBelowFolder(longFolder + L"\\packsetup.exe", longFolder));
+    CHECK(IsPathBelowFolder(shortFolder + L"\\packsetup.exe", longFolder));
+    CHECK(IsPathBelowFolder(longFolder + L"\\packsetup.exe", shortFolder + L"\\"));
+    CHECK(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\packsetup.def"), fixture.Path(L"HALVEST\\pack")));
+    CHECK(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\image\\Materials"), fixture.Path(L"Halvest")));
+
+    // The folder itself, a folder whose name begins the same, and what does not exist.
+    CHECK_FALSE(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack"), fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(longFolder + L"\\packsetup.exe", fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(fixture.Path(L"Halvest\\Pack\\absent.exe"), fixture.Path(L"Halvest\\Pack")));
+    CHECK_FALSE(IsPathBelowFolder(longFolder + L"\\packsetup.exe", fixture.Path(L"Halvest\\Absent")));
 }

@@ -49,25 +49,18 @@ std::string EscapeXml(const std::string& text)
 } // namespace
 
 InstallScene::InstallScene(const std::wstring& name)
-    : setupFolder_(L"install-" + name + L"-setup"),
-      targetRoot_(L"install-" + name + L"-target"),
-      product_(name)
+    : product_(name),
+      unpackName_(L"E2E-" + product_.BaseName()),
+      makerFolder_(AppDataFolder().empty() ? std::wstring() : AppDataFolder() + L"\\Halvest"),
+      setupFolder_(unpackName_, makerFolder_),
+      targetRoot_(L"install-" + name + L"-target")
 {
     program_ = setupFolder_.CopyProgram(PackSetupPath(), L"packsetup.exe");
     installFolder_ = targetRoot_.Path() + L"\\Tavrel Folder";
-    unpackName_ = L"E2E-" + product_.BaseName();
-    std::wstring appData = AppDataFolder();
-    makerFolder_ = appData + L"\\Halvest";
-    unpackFolder_ = makerFolder_ + L"\\" + unpackName_;
-    ready_ = setupFolder_.Ready() && targetRoot_.Ready() && !program_.empty() && !appData.empty()
-        && RemoveFolderTree(unpackFolder_);
+    ready_ = !makerFolder_.empty() && setupFolder_.Ready() && targetRoot_.Ready() && !program_.empty();
 }
 
-InstallScene::~InstallScene()
-{
-    if (!unpackName_.empty())
-        RemoveFolderTree(unpackFolder_);
-}
+InstallScene::~InstallScene() = default;
 
 bool InstallScene::WriteDefinition(const DefinitionContent& content) const
 {
@@ -125,8 +118,25 @@ bool InstallScene::PrepareInstallation() const
 
 bool InstallScene::PrepareUnpackFolder() const
 {
-    return WriteTextFile(unpackFolder_ + L"\\packsetup.def", "unpacked definition")
-        && WriteTextFile(unpackFolder_ + L"\\image\\Materials\\unpacked.txt", "unpacked file");
+    return WriteTextFile(setupFolder_.PathOf(L"extras\\unpacked.txt"), "unpacked file");
+}
+
+bool InstallScene::UnpackedPackageRemoved() const
+{
+    if (!PathExists(UnpackFolder()))
+        return true;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((UnpackFolder() + L"\\*").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool onlyProgram = true;
+    do {
+        std::wstring entry = data.cFileName;
+        if (entry != L"." && entry != L".." && _wcsicmp(entry.c_str(), L"packsetup.exe") != 0)
+            onlyProgram = false;
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    return onlyProgram;
 }
 
 uiauto::RunResult InstallScene::Run(const std::wstring& arguments, const uiauto::AnswerRules& rules) const

@@ -1,10 +1,10 @@
 #pragma once
 
 // A package installation for one test: packsetup.exe with its definition and
-// image folder in a scratch folder, a stand-in Tavrel! installation with its
-// uninstall manifest in another, the product key under both hives and an
-// unpacked package below the roaming application data. Everything goes when
-// the scene does.
+// image folder where a self-extractor leaves them, in an unpack folder below
+// %APPDATA%\Halvest; a stand-in Tavrel! installation with its uninstall
+// manifest in a scratch folder, and the product key under both hives.
+// Everything goes when the scene does.
 #include <windows.h>
 
 #include "support/definition_file.h"
@@ -53,10 +53,15 @@ public:
     bool PrepareInstallation() const;
     std::wstring ManifestPath() const { return InstalledPath(L"tavrelunsetup.dat"); }
 
-    // The unpacked package below %APPDATA%\Halvest, with a file and a subfolder.
+    // A file in a subfolder of the unpack folder beside the package, as a
+    // self-extractor may leave more than the installer needs.
     bool PrepareUnpackFolder() const;
-    const std::wstring& UnpackFolder() const { return unpackFolder_; }
+    // The folder that packsetup.exe runs from, %APPDATA%\Halvest\<name>.
+    const std::wstring& UnpackFolder() const { return setupFolder_.Path(); }
     const std::wstring& MakerFolder() const { return makerFolder_; }
+    // Whether the unpacked package is gone but for the program that ran from
+    // it, which no one can delete while it runs.
+    bool UnpackedPackageRemoved() const;
 
     const install_registry::ScopedProductKey& Product() const { return product_; }
     // Software\Halvest\<BaseRegKey>\Package\<id>.
@@ -72,14 +77,13 @@ public:
     uiauto::RunResult Run(const std::wstring& arguments, const uiauto::AnswerRules& rules) const;
 
 private:
-    ScratchFolder setupFolder_;
-    ScratchFolder targetRoot_;
     install_registry::ScopedProductKey product_;
-    std::wstring program_;
-    std::wstring installFolder_;
     std::wstring unpackName_;
     std::wstring makerFolder_;
-    std::wstring unpackFolder_;
+    ScratchFolder setupFolder_;
+    ScratchFolder targetRoot_;
+    std::wstring program_;
+    std::wstring installFolder_;
     bool ready_ = false;
 };
 

@@ -32,9 +32,9 @@ bool RemoveFolderTree(const std::wstring& path)
            GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-ScratchFolder::ScratchFolder(const std::wstring& name)
+ScratchFolder::ScratchFolder(const std::wstring& name, const std::wstring& parent)
 {
-    std::wstring root = ScratchRoot();
+    std::wstring root = parent.empty() ? ScratchRoot() : parent;
     if (root.empty() || name.empty())
         return;
     path_ = root + L"\\" + name;

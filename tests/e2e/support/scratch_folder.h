@@ -4,11 +4,12 @@
 
 namespace e2e {
 
-// A fresh folder below the scratch root for one test, removed with its
-// content when the test ends. Whatever an earlier run left there goes first.
+// A fresh folder below the scratch root (or the given parent folder) for one
+// test, removed with its content when the test ends. Whatever an earlier run
+// left there goes first.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::wstring& name);
+    explicit ScratchFolder(const std::wstring& name, const std::wstring& parent = std::wstring());
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

@@ -6,6 +6,24 @@
 #include "packsetup/installer_state.h"
 #include "packsetup/res/resource.h"
 
+namespace {
+
+// Expands the environment variables of a REG_EXPAND_SZ value; the result has
+// to fit the same limit as a plain string.
+bool ExpandInstallPath(const std::wstring& stored, std::wstring& installPath)
+{
+    wchar_t expanded[kMaxInstallPathLength + 1];
+    DWORD needed = ExpandEnvironmentStringsW(stored.c_str(), expanded, kMaxInstallPathLength + 1);
+    // needed counts the terminator; zero is a failure, more than the buffer
+    // means the expansion did not fit and the buffer holds nothing usable.
+    if (needed == 0 || needed > kMaxInstallPathLength + 1)
+        return false;
+    installPath.assign(expanded);
+    return !installPath.empty();
+}
+
+} // namespace
+
 bool ReadInstallPath(HKEY root, const std::wstring& subKey, std::wstring& installPath)
 {
     installPath.clear();
@@ -24,7 +42,7 @@ bool ReadInstallPath(HKEY root, const std::wstring& subKey, std::wstring& instal
     if (RegQueryValueExW(key.get(), L"InstallPath", nullptr, &type,
                          reinterpret_cast<BYTE*>(buffer), &size)
             != ERROR_SUCCESS
-        || type != REG_SZ)
+        || (type != REG_SZ && type != REG_EXPAND_SZ))
         return false;
 
     // The stored bytes need not end in a terminator (nor be a whole number
@@ -35,8 +53,11 @@ bool ReadInstallPath(HKEY root, const std::wstring& subKey, std::wstring& instal
         ++length;
     if (length == 0 || length > kMaxInstallPathLength)
         return false;
-    installPath.assign(buffer, length);
-    return true;
+    if (type == REG_SZ) {
+        installPath.assign(buffer, length);
+        return true;
+    }
+    return ExpandInstallPath(std::wstring(buffer, length), installPath);
 }
 
 bool LocateInstallation(const std::wstring& productKey, std::wstring& folder, bool& perUser)

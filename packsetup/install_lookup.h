@@ -7,9 +7,10 @@
 // Longest installation folder that the installer accepts, in characters.
 const size_t kMaxInstallPathLength = MAX_PATH - 1;
 
-// Reads the string value "InstallPath" of root\subKey. False, with the path
-// empty, when the key or value is missing, the value is no REG_SZ, is empty
-// or is longer than kMaxInstallPathLength characters.
+// Reads the string value "InstallPath" of root\subKey; a REG_EXPAND_SZ value
+// has its environment variables expanded. False, with the path empty, when
+// the key or value is missing, the value is of another type, is empty, or it
+// or its expansion is longer than kMaxInstallPathLength characters.
 bool ReadInstallPath(HKEY root, const std::wstring& subKey, std::wstring& installPath);
 
 // Looks for Tavrel! under the current user, then under the local machine.

@@ -1,6 +1,7 @@
 #include "packsetup/prereq/directx_setup.h"
 
 #include "common/win/foreground_window.h"
+#include "common/win/scoped_dll_folder.h"
 #include "common/win/scoped_window.h"
 #include "common/win/system_library.h"
 #include "common/win/text.h"
@@ -68,6 +69,9 @@ bool RunDirectXSetup(HWND owner, std::wstring& reason, bool& restartNeeded)
 
 bool RunDirectXSetupFrom(const std::wstring& sourceFolder, HWND owner, std::wstring& reason, bool& restartNeeded)
 {
+    // The library loads its helpers by name from its own folder, when loaded
+    // and when called; that folder is searched only until it is freed.
+    ScopedDllFolder helperFolder(sourceFolder);
     // By full path: the library comes with the package, not from the system.
     ScopedModule library(LoadLibraryW((sourceFolder + L"\\dsetup.dll").c_str()));
     DirectXSetupShowEulaFunction showEula =

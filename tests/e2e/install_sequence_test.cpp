@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 using e2e::InstallScene;
 using uiauto::IconKind;
@@ -165,6 +166,7 @@ TEST_CASE("the installation folder's name is checked before anything is copied")
     content.caption = kCaption;
     REQUIRE(scene.WriteDefinition(content));
     REQUIRE(scene.AddPackageFile(L"readme.txt", "readme"));
+    REQUIRE(scene.PrepareUnpackFolder());
 
     std::wstring folder;
     std::wstring expected;
@@ -178,10 +180,38 @@ TEST_CASE("the installation folder's name is checked before anything is copied")
         folder = scene.InstallFolder() + L"\ttab";
         expected = e2e::InvalidCharactersText();
     }
-    RunResult run = scene.Run(L"/CurrentUser:0 \"/CoreExec:" + folder + L"\"", uiauto::AnswerRules());
+    SUBCASE("a drive that does not exist: the free space is unknown")
+    {
+        REQUIRE(GetDriveTypeW(L"Q:\\") == DRIVE_NO_ROOT_DIR);
+        folder = L"Q:\\Tavrel";
+        expected = e2e::LowSpaceQuestionText();
+    }
+    // Every box gets its default button; the owners are noted on the way.
+    std::vector<HWND> owners;
+    uiauto::AnswerRules rules;
+    rules.Use([&](const MessageBoxRecord& box) {
+        owners.push_back(GetWindow(box.window, GW_OWNER));
+        return 0;
+    });
+    RunResult run = scene.Run(L"/CurrentUser:0 \"/CoreExec:" + folder + L"\"", rules);
     CheckRefused(run, expected, IconKind::Warning);
+    REQUIRE(owners.size() == 2);
+    if (expected == e2e::LowSpaceQuestionText()) {
+        const MessageBoxRecord& question = run.messageBoxes[0];
+        REQUIRE(question.buttons.size() == 2);
+        CHECK(question.buttons[0].id == IDYES);
+        CHECK(question.buttons[1].id == IDNO);
+        CHECK(question.defaultButton == IDNO);
+        CHECK(question.pressed == IDNO);
+        // Owned by the caller's window (none here), not the progress dialog.
+        CHECK(owners[0] == nullptr);
+    } else {
+        CHECK(owners[0] != nullptr);
+    }
     CHECK_FALSE(e2e::PathExists(L"C:\\readme.txt"));
     CHECK_FALSE(e2e::PathExists(scene.InstallFolder()));
+    CHECK(e2e::PathExists(scene.UnpackFolder()));
+    CHECK_FALSE(e2e::RegistryKeyExists(HKEY_LOCAL_MACHINE, scene.Product().Path()));
 }
 
 TEST_CASE("without an image folder nothing changes")

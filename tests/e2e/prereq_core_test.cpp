@@ -85,6 +85,10 @@ struct Core {
     {
         REQUIRE(!folder.CopyProgram(TestsPath(L"fixtures\\dsetup_standin\\dsetup.dll"), L"directx\\dsetup.dll")
                      .empty());
+        for (const wchar_t* helper : {L"dsetup_helper.dll", L"dsetup_helper_late.dll"})
+            REQUIRE(!folder.CopyProgram(TestsPath(std::wstring(L"fixtures\\dsetup_standin\\") + helper),
+                                        std::wstring(L"directx\\") + helper)
+                         .empty());
         REQUIRE(e2e::WriteFileBytes(folder.PathOf(L"directx\\dsetup-script.txt"), script));
     }
 
@@ -167,6 +171,7 @@ TEST_CASE("3010 asks to restart; No goes on to DirectX, whose failure gives its 
     CHECK(dotnetLog.find(L"marquee=0 phase=1 phases=4 percent=100") != std::wstring::npos);
     std::wstring directXLog = FileText(core.folder.PathOf(L"directx\\dsetup-log.txt"));
     CHECK(directXLog.find(L"flags=0x00010018 source=" + core.folder.PathOf(L"directx")) != std::wstring::npos);
+    CHECK(directXLog.find(L"late helper loaded") != std::wstring::npos);
     CHECK(directXLog.find(L"working dialog=") != std::wstring::npos);
 }
 

@@ -410,6 +410,31 @@ TEST_CASE("a full uninstall for all users removes the listed files, the keys and
     CHECK(installation.TemporaryFolderClean());
 }
 
+TEST_CASE("a listed file locked through the whole run stays; the launcher is let go and the rest goes")
+{
+    Installation installation(L"locked-file");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(false));
+    const std::wstring root = installation.folder.Path();
+    // Held open without delete sharing until the run has ended.
+    HANDLE lock = CreateFileW((root + L"\\data\\a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(lock != INVALID_HANDLE_VALUE);
+
+    DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
+    CloseHandle(lock);
+    // The final message is still 136 and every process, the launcher
+    // included, has ended with 0.
+    CheckCompleted(result);
+
+    CHECK(Exists(root + L"\\data\\a.txt"));
+    CHECK_FALSE(Exists(root + L"\\data\\sub"));
+    CHECK_FALSE(Exists(root + L"\\tavrelunsetup.dat"));
+    CHECK_FALSE(Exists(root + L"\\unsetup.def"));
+    CHECK_FALSE(Exists(installation.program));
+    CHECK(installation.TemporaryFolderClean());
+}
+
 TEST_CASE("for the current user only the user's hive is touched; user data goes, links stay unfollowed")
 {
     Installation installation(L"current-user");

@@ -72,11 +72,23 @@ TEST_CASE("a value without a terminator or of odd size is read within its bytes"
     CHECK(ReadRaw(REG_SZ, embedded, sizeof(embedded)) == L"C:\\A");
 }
 
+TEST_CASE("a REG_EXPAND_SZ InstallPath is read expanded, within the same limit")
+{
+    REQUIRE(SetEnvironmentVariableW(L"TAVREL_TEST_ROOT", L"D:\\Apps"));
+    CHECK(ReadString(REG_EXPAND_SZ, L"%TAVREL_TEST_ROOT%\\Tavrel!", true) == L"D:\\Apps\\Tavrel!");
+
+    // Short as stored, but 260 characters once expanded; one fewer fits.
+    REQUIRE(SetEnvironmentVariableW(L"TAVREL_TEST_ROOT", (L"C:\\" + std::wstring(250, L'a')).c_str()));
+    CHECK(ReadString(REG_EXPAND_SZ, L"%TAVREL_TEST_ROOT%\\Tavrel", true) == L"<missing>");
+    CHECK(ReadString(REG_EXPAND_SZ, L"%TAVREL_TEST_ROOT%\\Tavre", true).size() == 259);
+    SetEnvironmentVariableW(L"TAVREL_TEST_ROOT", nullptr);
+}
+
 TEST_CASE("an InstallPath that is empty or of another type counts as missing")
 {
     CHECK(ReadString(REG_SZ, L"", true) == L"<missing>");
     CHECK(ReadRaw(REG_SZ, L"", 0) == L"<missing>");
-    CHECK(ReadString(REG_EXPAND_SZ, L"%ProgramFiles%\\Tavrel!", true) == L"<missing>");
+    CHECK(ReadString(REG_EXPAND_SZ, L"", true) == L"<missing>");
     CHECK(ReadString(REG_MULTI_SZ, L"C:\\Tavrel\0", true) == L"<missing>");
     CHECK(ReadString(REG_BINARY, L"C:\\Tavrel", true) == L"<missing>");
     DWORD number = 42;
@@ -114,6 +126,18 @@ TEST_CASE("the lookup prefers the current user and falls back to the machine")
         CHECK(LocateInstallation(product.Path(), folder, perUser));
         CHECK(folder == L"C:\\User\\Tavrel");
         CHECK(perUser);
+    }
+    SUBCASE("an expandable value under the current user beats the machine's string")
+    {
+        REQUIRE(SetEnvironmentVariableW(L"TAVREL_TEST_ROOT", L"C:\\User"));
+        const std::wstring stored = L"%TAVREL_TEST_ROOT%\\Tavrel";
+        REQUIRE(product.SetRaw(HKEY_CURRENT_USER, REG_EXPAND_SZ, stored.c_str(),
+                               static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t))));
+        REQUIRE(product.SetInstallPath(HKEY_LOCAL_MACHINE, L"C:\\Machine\\Tavrel"));
+        CHECK(LocateInstallation(product.Path(), folder, perUser));
+        CHECK(folder == L"C:\\User\\Tavrel");
+        CHECK(perUser);
+        SetEnvironmentVariableW(L"TAVREL_TEST_ROOT", nullptr);
     }
     SUBCASE("only under the machine")
     {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/win/dll_search.h"
 #include "common/win/text.h"
 #include "packsetup/prereq/directx_setup.h"
 #include "packsetup/res/resource.h"
@@ -97,10 +98,16 @@ TEST_CASE("the library's result code decides the result, the reason and the rest
 
 TEST_CASE("the library gets the owner, the directx folder and the DirectX flags, behind the dialog")
 {
+    // As at the programs' start; the library then finds its helpers by name in
+    // its folder only while the step runs.
+    RestrictDllSearch();
     Package package(L"prereq-directx-arguments");
     package.AddDirectXSetup("sleep 300\nresult 0\n");
     REQUIRE(Run(package).result);
+    CHECK(LoadLibraryW(L"dsetup_helper.dll") == nullptr);
+    CHECK(LoadLibraryW(L"dsetup_helper_late.dll") == nullptr);
     std::vector<std::wstring> log = package.DirectXLog();
+    CHECK(LinesStartingWith(log, L"late helper ") == std::vector<std::wstring>{L"late helper loaded"});
     REQUIRE(LinesStartingWith(log, L"eula ").size() == 1);
     // The agreement comes before the dialog.
     CHECK(Contains(LinesStartingWith(log, L"eula ")[0], L"owner=0x00000000 dialog=none"));

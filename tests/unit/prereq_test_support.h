@@ -95,6 +95,9 @@ public:
     {
         REQUIRE(CopyFileW(StandinPath(std::wstring(L"dsetup_standin\\") + variant).c_str(),
                           (DirectXFolder() + L"\\dsetup.dll").c_str(), FALSE));
+        for (const wchar_t* helper : {L"dsetup_helper.dll", L"dsetup_helper_late.dll"})
+            REQUIRE(CopyFileW(StandinPath(std::wstring(L"dsetup_standin\\") + helper).c_str(),
+                              (DirectXFolder() + L"\\" + helper).c_str(), FALSE));
         REQUIRE(xml_test::WriteBytes(DirectXFolder() + L"\\dsetup-script.txt", script));
     }
     std::vector<std::wstring> DirectXLog() const { return Lines(DirectXFolder() + L"\\dsetup-log.txt"); }

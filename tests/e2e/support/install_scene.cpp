@@ -295,6 +295,14 @@ std::wstring CopyFailedText()
                      L"ファイルのコピーに失敗しました。ファイルが使用中でないか確認してください。");
 }
 
+std::wstring LowSpaceQuestionText()
+{
+    return Localized(L"Setup has detected that there is not enough disk space on the selected drive.\nIf you think "
+                     L"there are enough space on the drive, you can continue.\nWould you like to proceed?",
+                     L"指定されたインストール先ドライブの空き容量が不足しているか、空き容量を確認できませんでした。\n"
+                     L"空き容量に問題が無いと思われる場合は、続行することもできます。\n\nインストールを続行しますか？");
+}
+
 std::wstring CancelQuestionText()
 {
     return Localized(L"If you cancel here, the file condition will not be completed and may not work properly "

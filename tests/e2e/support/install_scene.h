@@ -110,5 +110,6 @@ std::wstring InvalidFolderText();  // 150
 std::wstring InvalidCharactersText(); // 152
 std::wstring CopyFailedText();     // 109
 std::wstring CancelQuestionText(); // 156
+std::wstring LowSpaceQuestionText(); // 151
 
 } // namespace e2e

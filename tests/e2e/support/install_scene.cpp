@@ -214,8 +214,9 @@ bool ManifestLists(const std::string& manifest, const wchar_t* element, const st
 
 std::wstring ProcessCommandLine(DWORD processId)
 {
-    // The 32-bit layouts of the process's basic information, its environment
-    // block and its parameters, as far as they are read here.
+    // The layouts of the process's basic information, its environment block
+    // and its parameters, as far as they are read here, for a process of the
+    // same width as this one.
     struct BasicInformation {
         LONG exitStatus;
         ULONG_PTR pebAddress;
@@ -229,8 +230,9 @@ std::wstring ProcessCommandLine(DWORD processId)
         USHORT maximumLength;
         ULONG_PTR buffer;
     };
-    const SIZE_T kParametersOffset = 0x10;  // PEB.ProcessParameters
-    const SIZE_T kCommandLineOffset = 0x40; // RTL_USER_PROCESS_PARAMETERS.CommandLine
+    const bool wide = sizeof(void*) == 8;
+    const SIZE_T kParametersOffset = wide ? 0x20 : 0x10;  // PEB.ProcessParameters
+    const SIZE_T kCommandLineOffset = wide ? 0x70 : 0x40; // RTL_USER_PROCESS_PARAMETERS.CommandLine
     typedef LONG(WINAPI * QueryInformationFn)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

@@ -129,10 +129,12 @@ HWND Session::WaitForWindow(const WindowQuery& query, DWORD timeoutMs)
         return nullptr;
     const DWORD start = GetTickCount();
     for (;;) {
+        // Only a window that Poll has recorded is returned, so that Windows()
+        // lists it even when the program ends right after.
         Poll();
-        for (HWND window : VisibleTopLevelWindows()) {
-            if (tree_.Contains(WindowProcessId(window)) && Matches(query, window))
-                return window;
+        for (const WindowRecord& record : windows_) {
+            if (IsWindowVisible(record.window) && Matches(query, record.window))
+                return record.window;
         }
         if (!tree_.AnyRunning() || GetTickCount() - start >= timeoutMs)
             return nullptr;

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <iterator>
-
 #include "common/win/message_box.h"
 #include "common/xml/definition_file.h"
 #include "packsetup/version_check.h"

@@ -68,6 +68,32 @@ bool QXMLDocument::Load(const std::wstring& path)
     return SUCCEEDED(hr) && loaded != VARIANT_FALSE;
 }
 
+bool QXMLDocument::GetParseError(long& line, long& column, std::wstring& reason) const
+{
+    line = 0;
+    column = 0;
+    reason.clear();
+    if (!IsValid())
+        return false;
+    internal::ScopedInterface<IXMLDOMParseError> error;
+    if (FAILED(GetTypedInterface()->get_parseError(error.Receive())) || !error)
+        return false;
+    long errorCode = 0;
+    if (FAILED(error->get_errorCode(&errorCode)) || errorCode == 0)
+        return false;
+    if (FAILED(error->get_line(&line)))
+        line = 0;
+    if (FAILED(error->get_linepos(&column)))
+        column = 0;
+    ScopedBstr text;
+    if (SUCCEEDED(error->get_reason(text.Receive())) && text.get())
+        reason = text.get();
+    // The parser's reasons end in a line break.
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    return true;
+}
+
 QXMLElement QXMLDocument::CreateElement(const std::wstring& tagName)
 {
     ScopedBstr name(tagName);

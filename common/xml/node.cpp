@@ -42,6 +42,18 @@ std::wstring QXMLNode::GetText()
     return std::wstring(text.get());
 }
 
+std::wstring QXMLNode::GetNodeName()
+{
+    if (!IsValid())
+        return std::wstring();
+    ScopedBstr name;
+    HRESULT hr = GetInterface()->get_nodeName(name.Receive());
+    SetLastResult(hr);
+    if (FAILED(hr) || !name.get())
+        return std::wstring();
+    return std::wstring(name.get());
+}
+
 QXMLNode QXMLNode::AppendChild(IXMLDOMNode* child)
 {
     if (!IsValid())

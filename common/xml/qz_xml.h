@@ -24,6 +24,8 @@ public:
     QXMLNode SelectSingleNode(const std::wstring& path);
     QXMLNodeList SelectNodes(const std::wstring& path);
     std::wstring GetText();
+    // The qualified name ("Caption" for an element), empty on failure.
+    std::wstring GetNodeName();
     QXMLNode AppendChild(IXMLDOMNode* child);
     QXMLNode RemoveChild(IXMLDOMNode* child);
 };
@@ -65,6 +67,9 @@ public:
     bool DisableAsync();
     // Loads without resolving external entities and without validation.
     bool Load(const std::wstring& path);
+    // Why the last Load failed, as the parser reports it: the line and column
+    // (1-based, 0 when it gives none) and its reason. False when it tells nothing.
+    bool GetParseError(long& line, long& column, std::wstring& reason) const;
     QXMLElement CreateElement(const std::wstring& tagName);
     QXMLText CreateTextNode(const std::wstring& text);
     // Writes the document as indented UTF-8 XML; the file is replaced only

@@ -73,7 +73,7 @@ bool RunDirectXSetupFrom(const std::wstring& sourceFolder, HWND owner, std::wstr
     // and when called; that folder is searched only until it is freed.
     ScopedDllFolder helperFolder(sourceFolder);
     // By full path: the library comes with the package, not from the system.
-    ScopedModule library(LoadLibraryW((sourceFolder + L"\\dsetup.dll").c_str()));
+    ScopedModule library(LoadLibraryW((sourceFolder + L"\\" + kDirectXSetupLibrary).c_str()));
     DirectXSetupShowEulaFunction showEula =
         BindProc<DirectXSetupShowEulaFunction>(library.get(), "DirectXSetupShowEULA");
     DirectXSetupFunction setup = BindProc<DirectXSetupFunction>(library.get(), "DirectXSetupW");

@@ -10,6 +10,9 @@
 // The components installed: the DirectX core with display and sound drivers.
 const DWORD kDirectXSetupFlags = 0x10018;
 
+// The setup library that the "directx" folder must hold.
+const wchar_t kDirectXSetupLibrary[] = L"dsetup.dll";
+
 // Runs the setup from the "directx" folder beside the running program, with
 // its boxes and dialog owned by the owner window (may be null). True when
 // DirectX is installed; restartNeeded then tells whether Windows must be

@@ -15,6 +15,14 @@
 #include "packsetup/res/resource.h"
 #include "packsetup/start_process.h"
 
+std::wstring DotnetSetupProgramPath(const std::wstring& dotnetFolder)
+{
+    std::wstring path = dotnetFolder + L"\\dotnetfx3.exe";
+    if (PathFileExistsW(path.c_str()))
+        return path;
+    return dotnetFolder + L"\\dotnetfx3setup.exe";
+}
+
 namespace {
 
 const wchar_t kProgressArguments[] = L"/progress TavrelNetFX3SetupWatcher";
@@ -42,19 +50,11 @@ int WINAPI ProgressCallback(void* context, UINT, MSIHANDLE record)
     return 0;
 }
 
-std::wstring SetupProgramPath(const std::wstring& dotnetFolder)
-{
-    std::wstring path = dotnetFolder + L"\\dotnetfx3.exe";
-    if (PathFileExistsW(path.c_str()))
-        return path;
-    return dotnetFolder + L"\\dotnetfx3setup.exe";
-}
-
 // 1 when the setup succeeded, 0 otherwise.
 unsigned __stdcall DotnetWorker(void* argument)
 {
     DotnetWorkerBlock* block = static_cast<DotnetWorkerBlock*>(argument);
-    std::wstring program = SetupProgramPath(block->dotnetFolder);
+    std::wstring program = DotnetSetupProgramPath(block->dotnetFolder);
 
     // Without the pipe the setup simply runs without showing progress.
     std::unique_ptr<CSetupWatcher> watcher(new (std::nothrow) CSetupWatcher());

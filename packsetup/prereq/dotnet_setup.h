@@ -10,6 +10,10 @@
 // How long the setup may run before it counts as failed (it is left running).
 const DWORD kDotnetSetupWait = 3000000;
 
+// The setup program in a "dotnet" folder: dotnetfx3.exe when it is there,
+// otherwise dotnetfx3setup.exe (which need not exist).
+std::wstring DotnetSetupProgramPath(const std::wstring& dotnetFolder);
+
 // Runs the setup from the "dotnet" folder beside the running program, with
 // its progress dialog owned by the owner window (may be null). True when it
 // reported success; then restartNeeded is set when it asked for a restart.

@@ -65,8 +65,7 @@ remove_entries() {
     local count i
     count=$(xmllint --xpath "count(/TavrelSetup/RemoveComponents/$1)" "$definition" 2>/dev/null || echo 0)
     for ((i = 1; i <= count; i++)); do
-        definition_value "/TavrelSetup/RemoveComponents/$1[$i]"
-        echo
+        printf '%s\n' "$(definition_value "/TavrelSetup/RemoveComponents/$1[$i]")"
     done
 }
 

@@ -8,7 +8,7 @@ set -euo pipefail
 packages=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for p in cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+for p in cmake make libxml2-utils g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 doctest-dev libboost-dev \
          wine wine64 xvfb xauth locales; do
     have "$p" || packages+=("$p")

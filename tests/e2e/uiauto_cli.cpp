@@ -1,8 +1,10 @@
 // Runs a program under observation, answering its message boxes, for scripts.
 // Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID]
-//                   [--press "title part=ID"] [--cwd DIR] -- program.exe args...
+//                   [--press "title part=ID"] [--close CLASS] [--cwd DIR] -- program.exe args...
 // --press waits for a dialog whose title holds the part and presses its button
-// first, for programs that open with a dialog of their own.
+// first, for programs that open with a dialog of their own. --close waits for a
+// window of that class in the program's process tree (a program it started)
+// and closes it, so that the run can end.
 // Prints one line per message box and "exit code: N" at the end. Exit code:
 // 0 the program ran to completion, 1 bad usage, 2 timeout, 3 start failure.
 #include <windows.h>
@@ -83,7 +85,8 @@ void PrintMessageBox(const uiauto::MessageBoxRecord& box)
 int Usage(const std::wstring& problem)
 {
     Print(L"uiauto: " + problem);
-    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--press \"title=ID\"] [--cwd DIR] -- "
+    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--press \"title=ID\"] [--close CLASS] "
+          L"[--cwd DIR] -- "
           L"program.exe args...");
     return kUsage;
 }
@@ -97,6 +100,7 @@ int wmain(int argc, wchar_t** argv)
     uiauto::LaunchOptions options;
     std::wstring pressTitle;
     int pressId = 0;
+    std::wstring closeClass;
     int i = 1;
     for (; i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -128,6 +132,8 @@ int wmain(int argc, wchar_t** argv)
             if (equals == 0 || pressId == 0)
                 return Usage(L"bad press " + value);
             pressTitle = value.substr(0, equals);
+        } else if (arg == L"--close") {
+            closeClass = value;
         } else if (arg == L"--cwd") {
             options.workingFolder = value;
         } else {
@@ -153,6 +159,15 @@ int wmain(int argc, wchar_t** argv)
             return kTimeout;
         }
         Print(L"dialog: title part=\"" + Escape(pressTitle) + L"\" pressed=" + std::to_wstring(pressId));
+    }
+    if (!closeClass.empty()) {
+        // None when the whole tree has ended without one.
+        HWND window = session.WaitForWindow(uiauto::WindowQuery{closeClass, L""}, timeoutSeconds * 1000);
+        if (window) {
+            Print(L"window closed: class=\"" + Escape(closeClass) + L"\" title=\"" + Escape(uiauto::WindowText(window)) +
+                  L"\"");
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
     }
     if (!session.Wait(timeoutSeconds * 1000)) {
         Print(L"timeout after " + std::to_wstring(timeoutSeconds) + L" s; processes terminated");

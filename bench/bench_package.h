@@ -39,6 +39,32 @@ inline bool MakePackage(const std::wstring& image)
         && WriteFileOfSize(image + L"\\group9\\set9\\large2.bin", big, 2);
 }
 
+// The many-small-files package: 2,000 files of 1 to 5 KiB in 50 folders
+// (10 groups of 5 sets), below the given (new) folder.
+inline bool MakeSmallFilePackage(const std::wstring& image)
+{
+    if (!CreateDirectoryW(image.c_str(), nullptr))
+        return false;
+    unsigned seed = 54321;
+    for (int a = 0; a < 10; ++a) {
+        std::wstring top = image + L"\\group" + std::to_wstring(a);
+        if (!CreateDirectoryW(top.c_str(), nullptr))
+            return false;
+        for (int b = 0; b < 5; ++b) {
+            std::wstring folder = top + L"\\set" + std::to_wstring(b);
+            if (!CreateDirectoryW(folder.c_str(), nullptr))
+                return false;
+            for (int c = 0; c < 40; ++c) {
+                seed = seed * 1103515245u + 12345u;
+                DWORD size = 1024 + (seed >> 8) % (4 * 1024 + 1);
+                if (!WriteFileOfSize(folder + L"\\item" + std::to_wstring(c) + L".dat", size, seed))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
 // Seconds that "xcopy source target /E /I /Y /Q" of the system took; -1 when
 // it failed.
 inline double CopyWithXcopy(const std::wstring& source, const std::wstring& target)

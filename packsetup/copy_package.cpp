@@ -17,6 +17,11 @@
 
 namespace {
 
+// The file name, the bar and the taskbar are refreshed at this rate rather
+// than for every file: each refresh is a round trip to the dialog's thread
+// and a repaint, which costs more than the copy of a small file.
+const DWORD kDisplayInterval = 50;
+
 // True when the user confirms a cancel request; a declined one is cleared
 // and the Cancel button works again.
 bool ConfirmCancel(HWND progressDialog, HWND taskbarWindow, ITaskbarList3* taskbarList)
@@ -44,6 +49,15 @@ std::wstring ParentFolder(const std::wstring& path)
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
+// Index of the last file entry; the list size when there is none.
+size_t LastFileIndex(const std::vector<FolderScanEntry>& entries)
+{
+    for (size_t index = entries.size(); index-- > 0;)
+        if (!(entries[index].findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return index;
+    return entries.size();
+}
+
 } // namespace
 
 bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& installFolder, HWND progressDialog,
@@ -61,8 +75,13 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
     // Folders made and recorded for an earlier file of this copy: walking
     // them again for every file costs more than the copy of a small file.
     std::unordered_set<std::wstring> foldersMade;
+    const std::vector<FolderScanEntry>& entries = scanner.Entries();
+    const size_t lastFile = LastFileIndex(entries);
+    bool shownBefore = false;
+    DWORD lastShown = 0;
 
-    for (const FolderScanEntry& entry : scanner.Entries()) {
+    for (size_t index = 0; index < entries.size(); ++index) {
+        const FolderScanEntry& entry = entries[index];
         if (state.cancelRequested.IsSet() && ConfirmCancel(progressDialog, taskbarWindow, taskbarList))
             return false;
 
@@ -84,7 +103,12 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
 
         state.installedFiles.push_back(target);
         bytesDone += entry.findData.nFileSizeLow;
-        PathSetDlgItemPathW(progressDialog, IDC_PROGRESS_FILE, target.c_str());
+        // A large file, which moves the bar while it is copied, and the last
+        // one are always shown; the others when the display is due.
+        bool large = entry.findData.nFileSizeLow > kLargeFileThreshold;
+        bool refresh = large || index == lastFile || !shownBefore || GetTickCount() - lastShown >= kDisplayInterval;
+        if (refresh)
+            PathSetDlgItemPathW(progressDialog, IDC_PROGRESS_FILE, target.c_str());
         std::wstring targetFolder = ParentFolder(target);
         if (foldersMade.count(targetFolder) == 0) {
             if (!CreateFolderPath(targetFolder))
@@ -93,7 +117,7 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
         }
 
         bool copied;
-        if (entry.findData.nFileSizeLow > kLargeFileThreshold) {
+        if (large) {
             CopyProgressContext context = {taskbarWindow, progressDialog, taskbarList, scanner.TotalSize(),
                                            bytesBefore};
             copied = CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow,
@@ -104,7 +128,12 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
         }
         if (!copied)
             return false;
-        ShowPosition(progressDialog, taskbarWindow, taskbarList, ProgressPosition(bytesDone, scanner.TotalSize()));
+        if (refresh) {
+            ShowPosition(progressDialog, taskbarWindow, taskbarList,
+                         ProgressPosition(bytesDone, scanner.TotalSize()));
+            shownBefore = true;
+            lastShown = GetTickCount();
+        }
     }
     // A package without bytes to copy still ends with the bar full.
     ShowPosition(progressDialog, taskbarWindow, taskbarList, ProgressPosition(bytesDone, scanner.TotalSize()));

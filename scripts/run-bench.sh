@@ -8,7 +8,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
           -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-mingw32.cmake"
 fi
-cmake --build "$build" -j2 --target manifest_merge_bench package_copy_bench install_bench
+cmake --build "$build" -j2 --target manifest_merge_bench package_copy_bench install_bench uninstall_bench
 "$root/scripts/wine-prefix.sh" "$build/wineprefix"
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX="$build/wineprefix"
@@ -18,4 +18,4 @@ export WINEPREFIX="$build/wineprefix"
 status=0
 for program in "$@"; do wine "$program" || status=1; done
 exit $status' run-bench \
-    "$build/bench/manifest_merge_bench.exe" "$build/bench/package_copy_bench.exe" "$build/bench/install_bench.exe"
+    "$build/bench/manifest_merge_bench.exe" "$build/bench/package_copy_bench.exe" "$build/bench/install_bench.exe" "$build/bench/uninstall_bench.exe"

@@ -93,6 +93,17 @@ bool CopyOnWorker(CopyJob& job)
     return ended;
 }
 
+// Counts the position requests that reach the progress bar.
+int barUpdates = 0;
+WNDPROC barProcedure = nullptr;
+
+LRESULT CALLBACK CountingBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == PBM_SETPOS)
+        ++barUpdates;
+    return CallWindowProcW(barProcedure, window, message, wParam, lParam);
+}
+
 } // namespace
 
 TEST_CASE_FIXTURE(DialogFixture, "the dialog shows the package caption and starts with Cancel hidden and disabled")
@@ -127,8 +138,21 @@ TEST_CASE_FIXTURE(DialogFixture, "a copy on a worker drives the dialog; a declin
     REQUIRE(MakeFolder(root.File(L"image")));
     REQUIRE(WriteSizedFile(root.File(L"image\\a&b.txt"), 300));
     REQUIRE(WriteSizedFile(root.File(L"image\\c.txt"), 100));
+    // Many small files: the display follows at a steady rate, not per file.
+    const int kManyFiles = 200;
+    REQUIRE(MakeFolder(root.File(L"image\\many")));
+    for (int file = 0; file < kManyFiles; ++file)
+        REQUIRE(WriteSizedFile(root.File(L"image\\many\\f" + std::to_wstring(file) + L".txt"), 64));
     FolderScanner scanner;
     REQUIRE(scanner.Scan(root.File(L"image").c_str(), L""));
+    std::wstring lastName;
+    for (const FolderScanEntry& entry : scanner.Entries())
+        if (!(entry.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            lastName = entry.findData.cFileName;
+    barUpdates = 0;
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
+    barProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingBarProc)));
 
     ScriptedBoxes boxes;
     boxes.Answer(IDNO);
@@ -137,15 +161,20 @@ TEST_CASE_FIXTURE(DialogFixture, "a copy on a worker drives the dialog; a declin
 
     CopyJob job = {&scanner, root.File(L"install"), dialog, false};
     REQUIRE(CopyOnWorker(job));
+    SetWindowLongPtrW(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(barProcedure));
     CHECK(job.result);
+    CHECK(barUpdates < kManyFiles / 2);
     REQUIRE(boxes.Shown().size() == 1);
     CHECK(boxes.Shown()[0].owner == dialog);
     CHECK(boxes.Shown()[0].title == L"Sample Pack \u8ffd\u52a0");
     CHECK(IsWindowEnabled(Cancel()));
     CHECK_FALSE(Installer().cancelRequested.IsSet());
     CHECK(ItemText(IDC_PROGRESS_PHASE) == LoadText(IDS_COPYING_FILES));
-    CHECK_FALSE(ItemText(IDC_PROGRESS_FILE).empty());
+    std::wstring shown = ItemText(IDC_PROGRESS_FILE);
+    CHECK(shown.size() > lastName.size());
+    CHECK(shown.compare(shown.size() - lastName.size(), lastName.size(), lastName) == 0);
     CHECK(BarPosition() == 1000);
+    CHECK(Installer().installedFiles.size() == kManyFiles + 2);
     CHECK(xml_test::FileExists(root.File(L"install\\a&b.txt")));
     CHECK(xml_test::FileExists(root.File(L"install\\c.txt")));
 }

@@ -26,20 +26,20 @@ bool GetNodeName(IXMLDOMNode* node, ScopedBstr& name)
 }
 
 // The character data of a text, CDATA, comment, processing instruction or
-// attribute node, embedded NULs included.
-bool GetNodeValue(IXMLDOMNode* node, std::wstring& value)
+// attribute node, embedded NULs included, as a view into the variant, which
+// keeps the characters.
+bool ViewNodeValue(IXMLDOMNode* node, ScopedVariant& variant, std::wstring_view& value)
 {
-    ScopedVariant variant;
     if (FAILED(node->get_nodeValue(&variant.get())))
         return false;
     if (V_VT(&variant.get()) == VT_NULL || V_VT(&variant.get()) == VT_EMPTY) {
-        value.clear();
+        value = std::wstring_view();
         return true;
     }
     if (V_VT(&variant.get()) != VT_BSTR)
         return false;
     BSTR text = V_BSTR(&variant.get());
-    value.assign(text ? text : L"", SysStringLen(text));
+    value = std::wstring_view(text ? text : L"", SysStringLen(text));
     return true;
 }
 
@@ -79,24 +79,6 @@ bool DeclaredPrefix(std::wstring_view attributeName, std::wstring_view& prefix)
     if (attributeName[keyword.size()] != L':')
         return false;
     prefix = attributeName.substr(keyword.size() + 1);
-    return true;
-}
-
-// Calls visit for each child in order; false when a call fails or visit does.
-template <typename Visit>
-bool ForEachChild(IXMLDOMNode* parent, Visit visit)
-{
-    ScopedInterface<IXMLDOMNode> child;
-    if (FAILED(parent->get_firstChild(child.Receive())))
-        return false;
-    while (child) {
-        if (!visit(child.get()))
-            return false;
-        ScopedInterface<IXMLDOMNode> next;
-        if (FAILED(child->get_nextSibling(next.Receive())))
-            return false;
-        child.Reset(next.Detach());
-    }
     return true;
 }
 
@@ -142,7 +124,7 @@ public:
             // already applied to the tree that is written.
             if (type == NODE_DOCUMENT_TYPE)
                 return true;
-            return WriteNode(child, 0, false);
+            return WriteNode(child, type, 0, false);
         });
         return written && hasRoot;
     }
@@ -172,11 +154,8 @@ private:
             out_ += kLineEnd;
     }
 
-    bool WriteNode(IXMLDOMNode* node, int depth, bool inlineLayout)
+    bool WriteNode(IXMLDOMNode* node, DOMNodeType type, int depth, bool inlineLayout)
     {
-        DOMNodeType type;
-        if (!GetNodeType(node, type))
-            return false;
         switch (type) {
         case NODE_ELEMENT:
             return WriteElement(node, depth, inlineLayout);
@@ -197,26 +176,35 @@ private:
         }
     }
 
-    // True when the element holds character data, which must not receive
-    // layout white space.
-    static bool HoldsCharacterData(IXMLDOMNode* element, bool& holds)
+    // Reads the element's children once, with their types, onto the stack
+    // of children; holds is true when any of them is character data, which
+    // must not receive layout white space.
+    bool ReadChildren(IXMLDOMNode* element, bool& holds)
     {
         holds = false;
-        return ForEachChild(element, [&](IXMLDOMNode* child) {
+        ScopedInterface<IXMLDOMNode> child;
+        if (FAILED(element->get_firstChild(child.Receive())))
+            return false;
+        while (child) {
             DOMNodeType type;
-            if (!GetNodeType(child, type))
+            if (!GetNodeType(child.get(), type))
                 return false;
             if (type == NODE_TEXT || type == NODE_CDATA_SECTION || type == NODE_ENTITY_REFERENCE)
                 holds = true;
-            return true;
-        });
+            ScopedInterface<IXMLDOMNode> next;
+            if (FAILED(child->get_nextSibling(next.Receive())))
+                return false;
+            children_.push_back(Child{child.get(), type});
+            child.Detach();
+            child.Reset(next.Detach());
+        }
+        return true;
     }
 
     bool WriteElement(IXMLDOMNode* element, int depth, bool inlineLayout)
     {
         ScopedBstr name;
-        std::string utf8Name;
-        if (!GetNodeName(element, name) || !AppendUtf8(utf8Name, ViewOf(name)))
+        if (!GetNodeName(element, name))
             return false;
         std::wstring namespaceUri;
         if (!GetNamespaceUri(element, namespaceUri))
@@ -226,34 +214,34 @@ private:
             return false;
         BeginLine(depth, inlineLayout);
         out_ += '<';
-        out_ += utf8Name;
+        if (!AppendUtf8(out_, ViewOf(name)))
+            return false;
         if (!WriteAttributes() || !WriteAddedDeclarations())
             return false;
 
-        ScopedInterface<IXMLDOMNode> firstChild;
-        if (FAILED(element->get_firstChild(firstChild.Receive())))
+        ChildrenScope children(children_);
+        bool holdsCharacterData = false;
+        if (!ReadChildren(element, holdsCharacterData))
             return false;
-        if (!firstChild) {
+        if (children.Empty()) {
             out_ += "/>";
             EndLine(inlineLayout);
             namespaces_.Restore(scope);
             return true;
         }
 
-        bool holdsCharacterData = false;
-        if (!HoldsCharacterData(element, holdsCharacterData))
-            return false;
         bool contentInline = inlineLayout || holdsCharacterData;
         out_ += '>';
         EndLine(contentInline);
-        bool written = ForEachChild(element, [&](IXMLDOMNode* child) {
-            return WriteNode(child, depth + 1, contentInline);
-        });
-        if (!written)
-            return false;
+        // By index: writing the children's own children grows the stack.
+        for (size_t i = children.First(); i < children_.size(); ++i) {
+            if (!WriteNode(children_[i].node, children_[i].type, depth + 1, contentInline))
+                return false;
+        }
         BeginLine(depth, contentInline);
         out_ += "</";
-        out_ += utf8Name;
+        if (!AppendUtf8(out_, ViewOf(name)))
+            return false;
         out_ += '>';
         EndLine(inlineLayout);
         namespaces_.Restore(scope);
@@ -280,10 +268,13 @@ private:
             }
             Attribute attribute;
             ScopedBstr name;
-            if (!GetNodeName(node.get(), name) || !GetNodeValue(node.get(), attribute.value)
+            ScopedVariant value;
+            std::wstring_view valueView;
+            if (!GetNodeName(node.get(), name) || !ViewNodeValue(node.get(), value, valueView)
                 || !GetNamespaceUri(node.get(), attribute.namespaceUri))
                 return false;
             attribute.name.assign(ViewOf(name));
+            attribute.value.assign(valueView);
             attributes_.push_back(std::move(attribute));
         }
         return unreadable == 0 || OnlyDeclarationsUnread(element);
@@ -398,8 +389,9 @@ private:
 
     bool WriteText(IXMLDOMNode* text)
     {
-        std::wstring value;
-        return GetNodeValue(text, value) && AppendEscapedText(out_, value);
+        ScopedVariant variant;
+        std::wstring_view value;
+        return ViewNodeValue(text, variant, value) && AppendEscapedText(out_, value);
     }
 
     bool WriteEntityText(IXMLDOMNode* reference)
@@ -410,17 +402,19 @@ private:
 
     bool WriteCData(IXMLDOMNode* section)
     {
-        std::wstring value;
-        return GetNodeValue(section, value) && AppendCDataSection(out_, value);
+        ScopedVariant variant;
+        std::wstring_view value;
+        return ViewNodeValue(section, variant, value) && AppendCDataSection(out_, value);
     }
 
     bool WriteComment(IXMLDOMNode* comment, int depth, bool inlineLayout)
     {
-        std::wstring value;
-        if (!GetNodeValue(comment, value))
+        ScopedVariant variant;
+        std::wstring_view value;
+        if (!ViewNodeValue(comment, variant, value))
             return false;
         // "--" inside, or "-" at the end, would end the comment early.
-        if (value.find(L"--") != std::wstring::npos || (!value.empty() && value.back() == L'-'))
+        if (value.find(L"--") != std::wstring_view::npos || (!value.empty() && value.back() == L'-'))
             return false;
         BeginLine(depth, inlineLayout);
         out_ += "<!--";
@@ -434,10 +428,11 @@ private:
     bool WriteProcessingInstruction(IXMLDOMNode* instruction, int depth, bool inlineLayout)
     {
         ScopedBstr target;
-        std::wstring value;
-        if (!GetNodeName(instruction, target) || !GetNodeValue(instruction, value))
+        ScopedVariant variant;
+        std::wstring_view value;
+        if (!GetNodeName(instruction, target) || !ViewNodeValue(instruction, variant, value))
             return false;
-        if (value.find(L"?>") != std::wstring::npos)
+        if (value.find(L"?>") != std::wstring_view::npos)
             return false;
         BeginLine(depth, inlineLayout);
         out_ += "<?";
@@ -453,8 +448,38 @@ private:
         return true;
     }
 
+    struct Child {
+        IXMLDOMNode* node;
+        DOMNodeType type;
+    };
+
+    // One element's children on the shared stack: from the mark taken at
+    // construction to the end; released and popped when the scope ends.
+    class ChildrenScope {
+    public:
+        explicit ChildrenScope(std::vector<Child>& stack) : stack_(stack), first_(stack.size()) {}
+        ~ChildrenScope()
+        {
+            for (size_t i = first_; i < stack_.size(); ++i)
+                stack_[i].node->Release();
+            stack_.resize(first_);
+        }
+        ChildrenScope(const ChildrenScope&) = delete;
+        ChildrenScope& operator=(const ChildrenScope&) = delete;
+
+        size_t First() const { return first_; }
+        bool Empty() const { return stack_.size() == first_; }
+
+    private:
+        std::vector<Child>& stack_;
+        size_t first_;
+    };
+
     std::string& out_;
     NamespaceScopes namespaces_;
+    // The children of the elements being written, each read once, the
+    // innermost element's last, so no element needs a list of its own.
+    std::vector<Child> children_;
     // The attributes of the element being opened, and where the bindings
     // that its start tag must add begin.
     std::vector<Attribute> attributes_;

@@ -13,22 +13,23 @@ const DWORD kRemovalPause = 100;
 
 enum class Removal { Done, Failed, Refused };
 
+// An attempt that ends at the opening: what is missing is as good as removed.
+Removal UnopenedResult(EntryOpening opening)
+{
+    if (opening == EntryOpening::Missing)
+        return Removal::Done;
+    return opening == EntryOpening::Refused ? Removal::Refused : Removal::Failed;
+}
+
 // One attempt on a file: opened without following any link, its attributes
 // reset through the handle (a link's are left alone: on some systems that
 // would reach its target), then deleted through the same handle.
 Removal DeleteFileAttempt(const std::wstring& path, bool resetAttributes)
 {
     OpenedEntry file;
-    switch (OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES, file)) {
-    case EntryOpening::Missing:
-        return Removal::Done;
-    case EntryOpening::Refused:
-        return Removal::Refused;
-    case EntryOpening::Failed:
-        return Removal::Failed;
-    case EntryOpening::Opened:
-        break;
-    }
+    EntryOpening opening = OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES, file);
+    if (opening != EntryOpening::Opened)
+        return UnopenedResult(opening);
     if ((file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !file.isLink)
         return Removal::Failed;
     if (resetAttributes && !file.isLink)
@@ -41,16 +42,9 @@ Removal DeleteFileAttempt(const std::wstring& path, bool resetAttributes)
 Removal RemoveFolderAttempt(const std::wstring& path)
 {
     OpenedEntry folder;
-    switch (OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY, folder)) {
-    case EntryOpening::Missing:
-        return Removal::Done;
-    case EntryOpening::Refused:
-        return Removal::Refused;
-    case EntryOpening::Failed:
-        return Removal::Failed;
-    case EntryOpening::Opened:
-        break;
-    }
+    EntryOpening opening = OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY, folder);
+    if (opening != EntryOpening::Opened)
+        return UnopenedResult(opening);
     if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Removal::Done;
     if (!folder.isLink) {

@@ -41,6 +41,7 @@ bool MakeTree(const std::wstring& root, const std::wstring& manifestPath)
         std::wstring top = root + L"\\group" + std::to_wstring(a);
         if (!CreateDirectoryW(top.c_str(), nullptr))
             return false;
+        folders += "\t\t<Directory>" + Utf8(top) + "</Directory>\r\n";
         for (int b = 0; b < kSetsPerGroup; ++b) {
             std::wstring folder = top + L"\\set" + std::to_wstring(b);
             if (!CreateDirectoryW(folder.c_str(), nullptr))

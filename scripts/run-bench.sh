@@ -16,6 +16,6 @@ export WINEPREFIX="$build/wineprefix"
 # and Wine ends while the display still exists.
 "$root/scripts/with-display.sh" bash -c 'trap "wineserver -k 2>/dev/null || true" EXIT
 status=0
-for program in "$@"; do wine "$program" || status=1; done
+for program in "$@"; do "$WINELOADER" "$program" || status=1; done
 exit $status' run-bench \
     "$build/bench/manifest_merge_bench.exe" "$build/bench/package_copy_bench.exe" "$build/bench/install_bench.exe" "$build/bench/uninstall_bench.exe"

@@ -222,8 +222,25 @@ struct Installation {
         return added;
     }
 
-    // Nothing new in either temporary folder: no file, no folder.
-    bool TemporaryFolderClean() const { return FolderEntries(temp.Path()).empty() && NewInSystemTemp().empty(); }
+    // What is new in either temporary folder, one name a line; empty when clean.
+    // The self-removal batch may still be finishing after the last process
+    // that the session saw has ended, so it is given a few seconds.
+    std::string TemporaryLeftovers() const
+    {
+        std::vector<std::wstring> left;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            left = NewInSystemTemp();
+            for (const std::wstring& name : FolderEntries(temp.Path()))
+                left.push_back(temp.Path() + L"\\" + name);
+            if (left.empty())
+                break;
+            Sleep(100);
+        }
+        std::string lines;
+        for (const std::wstring& path : left)
+            lines += e2e::ToUtf8(path) + "\n";
+        return lines;
+    }
 
     std::wstring name;
     e2e::ScratchFolder folder;
@@ -407,7 +424,7 @@ TEST_CASE("a full uninstall for all users removes the listed files, the keys and
     CHECK_FALSE(Exists(installation.roamingProduct + L"\\Updater"));
     CHECK_FALSE(Exists(installation.localProduct));
 
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("a listed file locked through the whole run stays; the launcher is let go and the rest goes")
@@ -432,7 +449,7 @@ TEST_CASE("a listed file locked through the whole run stays; the launcher is let
     CHECK_FALSE(Exists(root + L"\\tavrelunsetup.dat"));
     CHECK_FALSE(Exists(root + L"\\unsetup.def"));
     CHECK_FALSE(Exists(installation.program));
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("for the current user only the user's hive is touched; user data goes, links stay unfollowed")
@@ -469,7 +486,7 @@ TEST_CASE("for the current user only the user's hive is touched; user data goes,
     CHECK(Exists(outside.PathOf(L"not-mine.png")));
     CHECK(Exists(image + L"\\Linked"));
 
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("a test edition keeps the associations")
@@ -486,7 +503,7 @@ TEST_CASE("a test edition keeps the associations")
     CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, installation.uninstallKey));
     for (const wchar_t* key : kAssociationKeys)
         CHECK(KeyExists(HKEY_LOCAL_MACHINE, key));
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("a program planted under the core's name in a temporary folder is never run")
@@ -506,7 +523,7 @@ TEST_CASE("a program planted under the core's name in a temporary folder is neve
         CHECK_FALSE(inSystemTemp.Ran());
         CHECK_FALSE(Exists(installation.folder.PathOf(L"data\\a.txt")));
     }
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("No, Escape and the close box end the launcher with no message and nothing copied")
@@ -529,7 +546,7 @@ TEST_CASE("No, Escape and the close box end the launcher with no message and not
     CHECK(result.run.exitCode == 0u);
     CHECK(result.run.messageBoxes.empty());
     CHECK(result.run.processes.size() == 1);
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
     CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
 }
 
@@ -575,7 +592,7 @@ TEST_CASE("the launcher refuses before the question")
         CheckBox(run.messageBoxes[0], kCaption, L"Invalid XML Node value: <Edition>", IconKind::Error);
         CheckBox(run.messageBoxes[1], L"Tavrel!", DefinitionFailedText(), IconKind::Error);
     }
-    CHECK(installation.TemporaryFolderClean());
+    CHECK(installation.TemporaryLeftovers() == "");
 }
 
 TEST_CASE("a core whose command line lacks two integers reads and deletes its definition, then says so")

@@ -48,8 +48,10 @@ void ProcessTree::SetRoot(ScopedHandle process, DWORD processId, const std::wstr
 
 void ProcessTree::Refresh()
 {
-    AddDescendants();
+    // Ends are read before the processes are listed: a process that starts a
+    // child and ends in between has its child in the list.
     UpdateEnded();
+    AddDescendants();
 }
 
 void ProcessTree::AddDescendants()

@@ -1,14 +1,63 @@
 #!/usr/bin/env bash
-# Runs CTest in a build tree once Wine's server and desktop are up, so that the
-# first tests do not race each other starting them.
+# Runs CTest in a build tree with the tests side by side, each in a slot of its
+# own: a fresh copy of the build's Wine prefix and a private X display, so that
+# named objects, the registry, the desktop and real input are never shared.
 # Usage: ctest-wine.sh <build folder> [ctest arguments...]
+# TEST_SLOTS sets how many tests run at once (default: the number of cores + 1,
+# since most of a test's time is spent waiting on Wine).
 set -euo pipefail
-build=$1
+build=$(realpath "$1")
 shift
 source "$(dirname "$0")/wine-env.sh"
-export WINEPREFIX="$build/wineprefix"
-# Ends Wine while the display still exists.
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit 0
+slots=${TEST_SLOTS:-$(( $(nproc) + 1 ))}
+root=$build/wine-slots
+servers=()
+
+stop_slots() {
+    for slot in "$root"/*/; do
+        [ -d "$slot/prefix" ] && WINEPREFIX="$slot/prefix" wineserver -k 2>/dev/null || true
+    done
+    for pid in "${servers[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+}
+# Ends Wine while the displays still exist.
+trap stop_slots EXIT
+
+rm -rf "$root"
+mkdir -p "$root"
+groups=()
+for ((id = 0; id < slots; id++)); do
+    slot=$root/$id
+    mkdir -p "$slot"
+    cp -a "$build/wineprefix" "$slot/prefix"
+    Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$slot/display-number" 2>/dev/null &
+    servers+=($!)
+    for _ in $(seq 100); do
+        [ -s "$slot/display-number" ] && break
+        sleep 0.1
+    done
+    [ -s "$slot/display-number" ] || { echo "No X display for test slot $id" >&2; exit 1; }
+    echo ":$(head -n1 "$slot/display-number")" > "$slot/display"
+    groups+=("{\"id\": \"$id\", \"slots\": 1}")
+done
+# Each slot's server and desktop come up before the first test, which would
+# otherwise find the desktop among its own processes, and stay up between
+# tests: a server that ends with its last program takes the desktop with it.
+# Asking for the desktop window is what starts the desktop.
+starting=()
+for ((id = 0; id < slots; id++)); do
+    (
+        export WINEPREFIX=$root/$id/prefix DISPLAY
+        DISPLAY=$(cat "$root/$id/display")
+        wineserver -p
+        "$WINELOADER" rundll32.exe user32.dll,GetDesktopWindow
+    ) &
+    starting+=($!)
+done
+wait "${starting[@]}"
+
+spec=$root/resources.json
+(IFS=,; echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${groups[*]}]}]}") > "$spec"
 cd "$build"
-ctest --output-on-failure --no-tests=error -j"$(nproc)" "$@"
+ctest --output-on-failure --no-tests=error -j"$slots" --resource-spec-file "$spec" "$@"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "packsetup/retry_wait.h"
 #include "tests/unit/unsetup_test_links.h"
 #include "tests/unit/xml_test_support.h"
 #include "unsetup/user_data_items.h"
@@ -57,6 +58,47 @@ struct UserDataScene {
     std::wstring product;
     std::wstring outside;
 };
+
+// Swaps a folder for a link to another one at the first retry pause, after
+// letting go of the file that made the delete retry.
+struct SwapAtRetry {
+    SwapAtRetry(HANDLE heldFile, const std::wstring& folderPath, const std::wstring& movedTo,
+                const std::wstring& linkTarget)
+    {
+        held = heldFile;
+        folder = folderPath;
+        moved = movedTo;
+        target = linkTarget;
+        swapped = false;
+        previous = SetRetryWaitForTesting(Swap);
+    }
+    ~SwapAtRetry()
+    {
+        SetRetryWaitForTesting(previous);
+        if (held)
+            CloseHandle(held);
+    }
+    SwapAtRetry(const SwapAtRetry&) = delete;
+    SwapAtRetry& operator=(const SwapAtRetry&) = delete;
+
+    static void Swap(DWORD)
+    {
+        if (swapped)
+            return;
+        CloseHandle(held);
+        held = nullptr;
+        swapped = MoveFileW(folder.c_str(), moved.c_str()) && test_links::MakeFolderLink(folder, target);
+    }
+
+    static HANDLE held;
+    static std::wstring folder, moved, target;
+    static bool swapped;
+    RetryWaitFunction previous;
+};
+
+HANDLE SwapAtRetry::held;
+std::wstring SwapAtRetry::folder, SwapAtRetry::moved, SwapAtRetry::target;
+bool SwapAtRetry::swapped;
 
 } // namespace
 
@@ -140,9 +182,13 @@ TEST_CASE("a user data folder swapped for a link after the scan leads no delete 
     const std::wstring image = scene.product + L"\\UserImage";
     const std::wstring snap = scene.product + L"\\UserSnap";
     REQUIRE(scene.MakeFolders({scene.base, scene.roaming, scene.roaming + L"\\Halvest", scene.product, image,
-                               image + L"\\Sub", image + L"\\Sub\\Deeper", snap, scene.outside,
+                               image + L"\\Sub", image + L"\\Sub\\Deeper", image + L"\\Pair", snap, scene.outside,
                                scene.outside + L"\\Deeper"}));
     REQUIRE(MakeFile(image + L"\\Sub\\a.png"));
+    REQUIRE(MakeFile(image + L"\\Pair\\p1.png"));
+    REQUIRE(MakeFile(image + L"\\Pair\\p2.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\p1.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\p2.png"));
     REQUIRE(MakeFile(image + L"\\Sub\\Deeper\\b.png"));
     REQUIRE(MakeFile(snap + L"\\s.png"));
     REQUIRE(MakeFile(scene.outside + L"\\a.png"));
@@ -156,10 +202,19 @@ TEST_CASE("a user data folder swapped for a link after the scan leads no delete 
     // that holds entries of the same names.
     REQUIRE(MoveFileW((image + L"\\Sub").c_str(), (scene.base + L"\\Moved").c_str()));
     REQUIRE(test_links::MakeFolderLink(image + L"\\Sub", scene.outside));
+    // And one is swapped between two of its files, while the folder is held
+    // open for them: the held folder is the one that was checked, wherever
+    // it went, so nothing behind the link goes.
+    HANDLE busy = CreateFileW((image + L"\\Pair\\p2.png").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(busy != INVALID_HANDLE_VALUE);
+    SwapAtRetry swap(busy, image + L"\\Pair", scene.base + L"\\MovedPair", scene.outside);
 
     DeleteListedFiles(lists);
     RemoveListedFolders(lists);
 
+    REQUIRE(SwapAtRetry::swapped);
+    CHECK(xml_test::FileExists(scene.outside + L"\\p1.png"));
+    CHECK(xml_test::FileExists(scene.outside + L"\\p2.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\a.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\Deeper\\b.png"));
     // The rest of the user data still goes.

@@ -59,46 +59,21 @@ struct UserDataScene {
     std::wstring outside;
 };
 
-// Swaps a folder for a link to another one at the first retry pause, after
-// letting go of the file that made the delete retry.
-struct SwapAtRetry {
-    SwapAtRetry(HANDLE heldFile, const std::wstring& folderPath, const std::wstring& movedTo,
-                const std::wstring& linkTarget)
-    {
-        held = heldFile;
-        folder = folderPath;
-        moved = movedTo;
-        target = linkTarget;
-        swapped = false;
-        previous = SetRetryWaitForTesting(Swap);
-    }
-    ~SwapAtRetry()
-    {
-        SetRetryWaitForTesting(previous);
-        if (held)
-            CloseHandle(held);
-    }
-    SwapAtRetry(const SwapAtRetry&) = delete;
-    SwapAtRetry& operator=(const SwapAtRetry&) = delete;
+// At the first retry pause: lets go of the file that made the delete retry,
+// then swaps its folder for a link.
+HANDLE heldFile;
+std::wstring swapFolder, swapMovedTo, swapTarget;
+bool swapped;
 
-    static void Swap(DWORD)
-    {
-        if (swapped)
-            return;
-        CloseHandle(held);
-        held = nullptr;
-        swapped = MoveFileW(folder.c_str(), moved.c_str()) && test_links::MakeFolderLink(folder, target);
-    }
-
-    static HANDLE held;
-    static std::wstring folder, moved, target;
-    static bool swapped;
-    RetryWaitFunction previous;
-};
-
-HANDLE SwapAtRetry::held;
-std::wstring SwapAtRetry::folder, SwapAtRetry::moved, SwapAtRetry::target;
-bool SwapAtRetry::swapped;
+void SwapFolderAtRetry(DWORD)
+{
+    if (swapped)
+        return;
+    CloseHandle(heldFile);
+    heldFile = nullptr;
+    swapped = MoveFileW(swapFolder.c_str(), swapMovedTo.c_str())
+        && test_links::MakeFolderLink(swapFolder, swapTarget);
+}
 
 } // namespace
 
@@ -205,14 +180,21 @@ TEST_CASE("a user data folder swapped for a link after the scan leads no delete 
     // And one is swapped between two of its files, while the folder is held
     // open for them: the held folder is the one that was checked, wherever
     // it went, so nothing behind the link goes.
-    HANDLE busy = CreateFileW((image + L"\\Pair\\p2.png").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    REQUIRE(busy != INVALID_HANDLE_VALUE);
-    SwapAtRetry swap(busy, image + L"\\Pair", scene.base + L"\\MovedPair", scene.outside);
+    heldFile = CreateFileW((image + L"\\Pair\\p2.png").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(heldFile != INVALID_HANDLE_VALUE);
+    swapFolder = image + L"\\Pair";
+    swapMovedTo = scene.base + L"\\MovedPair";
+    swapTarget = scene.outside;
+    swapped = false;
+    RetryWaitFunction previousWait = SetRetryWaitForTesting(SwapFolderAtRetry);
 
     DeleteListedFiles(lists);
     RemoveListedFolders(lists);
+    SetRetryWaitForTesting(previousWait);
+    if (heldFile)
+        CloseHandle(heldFile);
 
-    REQUIRE(SwapAtRetry::swapped);
+    REQUIRE(swapped);
     CHECK(xml_test::FileExists(scene.outside + L"\\p1.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\p2.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\a.png"));

@@ -24,10 +24,10 @@ Removal UnopenedResult(EntryOpening opening)
 // One attempt on a file: opened without following any link, its attributes
 // reset through the handle (a link's are left alone: on some systems that
 // would reach its target), then deleted through the same handle.
-Removal DeleteFileAttempt(const std::wstring& path, bool resetAttributes)
+Removal DeleteFileAttempt(LinkFreeFolders& folders, const std::wstring& path, bool resetAttributes)
 {
     OpenedEntry file;
-    EntryOpening opening = OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES, file);
+    EntryOpening opening = folders.Open(path, DELETE | FILE_WRITE_ATTRIBUTES, file);
     if (opening != EntryOpening::Opened)
         return UnopenedResult(opening);
     if ((file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !file.isLink)
@@ -39,10 +39,10 @@ Removal DeleteFileAttempt(const std::wstring& path, bool resetAttributes)
 
 // One attempt on a folder; one that is missing, not a folder or not empty
 // counts as done and stays as it is. A link is removed as the link.
-Removal RemoveFolderAttempt(const std::wstring& path)
+Removal RemoveFolderAttempt(LinkFreeFolders& folders, const std::wstring& path)
 {
     OpenedEntry folder;
-    EntryOpening opening = OpenEntryWithoutLinks(path, DELETE | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY, folder);
+    EntryOpening opening = folders.Open(path, DELETE | FILE_WRITE_ATTRIBUTES | FILE_LIST_DIRECTORY, folder);
     if (opening != EntryOpening::Opened)
         return UnopenedResult(opening);
     if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -73,20 +73,33 @@ bool RemoveWithRetry(Attempt attempt)
 
 bool DeleteFileWithRetry(const std::wstring& path)
 {
+    LinkFreeFolders folders;
+    return DeleteFileWithRetry(path, folders);
+}
+
+bool DeleteFileWithRetry(const std::wstring& path, LinkFreeFolders& folders)
+{
     // An over-long path cannot be reached here; it is not cut to another one.
     if (!FitsMaxPath(path))
         return false;
-    return RemoveWithRetry([&path] { return DeleteFileAttempt(path, true); });
+    return RemoveWithRetry([&] { return DeleteFileAttempt(folders, path, true); });
 }
 
 bool DeleteFileOnce(const std::wstring& path)
 {
-    return FitsMaxPath(path) && DeleteFileAttempt(path, false) == Removal::Done;
+    LinkFreeFolders folders;
+    return FitsMaxPath(path) && DeleteFileAttempt(folders, path, false) == Removal::Done;
 }
 
 bool RemoveEmptyFolder(const std::wstring& path)
 {
+    LinkFreeFolders folders;
+    return RemoveEmptyFolder(path, folders);
+}
+
+bool RemoveEmptyFolder(const std::wstring& path, LinkFreeFolders& folders)
+{
     if (!FitsMaxPath(path))
         return false;
-    return RemoveWithRetry([&path] { return RemoveFolderAttempt(path); });
+    return RemoveWithRetry([&] { return RemoveFolderAttempt(folders, path); });
 }

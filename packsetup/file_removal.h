@@ -2,6 +2,8 @@
 
 #include <string>
 
+class LinkFreeFolders;
+
 // The removal routines of both programs. They often run elevated inside
 // folders that the user can change, so every entry is reached level by
 // level without following a junction or symbolic link, and its attributes
@@ -13,6 +15,9 @@
 // apart. True when the file is gone, including when it never existed; false
 // when it stays, or when the path does not fit in MAX_PATH.
 bool DeleteFileWithRetry(const std::wstring& path);
+// The same within a run of removals that reuses the folders opened for the
+// entries before it.
+bool DeleteFileWithRetry(const std::wstring& path, LinkFreeFolders& folders);
 
 // Deletes a file in a single attempt, its attributes left as they are. True
 // when it is gone.
@@ -23,3 +28,4 @@ bool DeleteFileOnce(const std::wstring& path);
 // folder that still holds something, which stays); false when it could not
 // be removed or the path does not fit in MAX_PATH.
 bool RemoveEmptyFolder(const std::wstring& path);
+bool RemoveEmptyFolder(const std::wstring& path, LinkFreeFolders& folders);

@@ -162,6 +162,12 @@ ScopedHandle OpenRoot(const std::wstring& root, EntryOpening& result)
 
 EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry)
 {
+    LinkFreeFolders folders;
+    return folders.Open(path, access, entry);
+}
+
+EntryOpening LinkFreeFolders::Open(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry)
+{
     if (path.empty())
         return EntryOpening::Missing;
     const NtdllApi& nt = Ntdll();
@@ -172,30 +178,63 @@ EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access,
     if (!SplitFullPath(path, root, levels))
         return EntryOpening::Refused;
 
+    // The held folders that lead to this entry stay; exact names only.
+    size_t kept = 0;
+    if (root == root_) {
+        while (kept < names_.size() && kept + 1 < levels.size() && names_[kept] == levels[kept])
+            ++kept;
+    } else {
+        Release();
+    }
+    KeepLevels(kept);
     EntryOpening result = EntryOpening::Opened;
-    ScopedHandle parent = OpenRoot(root, result);
-    if (!parent)
-        return result;
+    if (!rootFolder_) {
+        rootFolder_ = OpenRoot(root, result);
+        if (!rootFolder_)
+            return result;
+        root_ = root;
+    }
     std::wstring levelPath = root;
-    for (size_t i = 0; i + 1 < levels.size(); ++i) {
+    for (size_t i = 0; i < kept; ++i)
+        levelPath += levels[i] + L'\\';
+    for (size_t i = kept; i + 1 < levels.size(); ++i) {
         levelPath += levels[i];
         OpenedEntry folder;
-        result = OpenLevel(parent.get(), levels[i], levelPath, 0, FILE_DIRECTORY_FILE, folder);
+        HANDLE parent = folders_.empty() ? rootFolder_.get() : folders_.back().get();
+        result = OpenLevel(parent, levels[i], levelPath, 0, FILE_DIRECTORY_FILE, folder);
         if (result != EntryOpening::Opened)
             return result;
         if (folder.isLink)
             return EntryOpening::Refused;
         if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
             return EntryOpening::Missing;
-        parent = std::move(folder.handle);
+        names_.push_back(levels[i]);
+        folders_.push_back(std::move(folder.handle));
         levelPath += L'\\';
     }
     levelPath += levels.back();
     OpenedEntry opened;
-    result = OpenLevel(parent.get(), levels.back(), levelPath, access, 0, opened);
+    HANDLE parent = folders_.empty() ? rootFolder_.get() : folders_.back().get();
+    result = OpenLevel(parent, levels.back(), levelPath, access, 0, opened);
     if (result == EntryOpening::Opened)
         entry = std::move(opened);
     return result;
+}
+
+void LinkFreeFolders::Release()
+{
+    KeepLevels(0);
+    rootFolder_.Reset();
+    root_.clear();
+}
+
+void LinkFreeFolders::KeepLevels(size_t count)
+{
+    // Deepest first, as they were opened in reverse.
+    while (folders_.size() > count) {
+        folders_.pop_back();
+        names_.pop_back();
+    }
 }
 
 bool ResetAttributes(HANDLE entry)

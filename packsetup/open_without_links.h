@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "common/win/scoped_handle.h"
 
@@ -27,6 +28,34 @@ struct OpenedEntry {
 // that was checked. Where the system would open a link's target rather than
 // the link (the handle and the name disagree), the entry is refused.
 EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
+
+// The same opening for a run of entries, keeping the folders opened for the
+// last one: a manifest lists a folder's files together, so the next entry
+// mostly costs one open relative to its already open folder.
+// Reusing a held folder is as safe as walking down again: the handle is the
+// folder object that was checked when it was opened, not its name, so a
+// folder above renamed or swapped for a link later cannot redirect an open
+// through it. A folder with an open handle is removed only when its last
+// handle closes, so every held folder at or below the depth of the entry
+// being opened is let go of first.
+class LinkFreeFolders {
+public:
+    LinkFreeFolders() = default;
+    LinkFreeFolders(const LinkFreeFolders&) = delete;
+    LinkFreeFolders& operator=(const LinkFreeFolders&) = delete;
+
+    EntryOpening Open(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
+    void Release();
+
+private:
+    void KeepLevels(size_t count);
+
+    std::wstring root_;
+    ScopedHandle rootFolder_;
+    // folders_[i] is the folder names_[i] inside folders_[i - 1] (or the root).
+    std::vector<std::wstring> names_;
+    std::vector<ScopedHandle> folders_;
+};
 
 // Through an open handle, never the path: attributes set to normal (read-only,
 // hidden and system cleared), the delete disposition, and whether a folder

@@ -9,6 +9,7 @@
 #include "packsetup/file_removal.h"
 #include "packsetup/folder_scanner.h"
 #include "packsetup/installer_state.h"
+#include "packsetup/open_without_links.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/path_below_folder.h"
 #include "packsetup/program_folder.h"
@@ -100,6 +101,8 @@ void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring
     scanner.Scan(unpackPath.c_str(), std::wstring());
     std::vector<std::wstring> folders;
     std::vector<std::wstring> folderLinks;
+    // One run of removals: each entry reuses the folders opened for the one before.
+    LinkFreeFolders opened;
     for (const FolderScanEntry& entry : scanner.Entries()) {
         DWORD attributes = entry.findData.dwFileAttributes;
         bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -108,16 +111,16 @@ void RemoveUnpackedPackage(const std::wstring& appDataFolder, const std::wstring
         } else if (isFolder) {
             folders.push_back(entry.fullPath);
         } else {
-            DeleteFileWithRetry(entry.fullPath);
+            DeleteFileWithRetry(entry.fullPath, opened);
         }
     }
     // Links first: a folder that held one is empty only once it is gone.
     for (const std::wstring& link : folderLinks)
-        RemoveEmptyFolder(link);
+        RemoveEmptyFolder(link, opened);
     SortDeepestFirst(folders);
     for (const std::wstring& folder : folders)
-        RemoveEmptyFolder(folder);
-    RemoveEmptyFolder(unpackPath);
+        RemoveEmptyFolder(folder, opened);
+    RemoveEmptyFolder(unpackPath, opened);
 }
 
 void RemoveUnpackFolder(HWND owner)

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "packsetup/file_removal.h"
+#include "packsetup/open_without_links.h"
 #include "packsetup/package_paths.h"
 
 namespace {
@@ -54,12 +55,14 @@ std::vector<std::wstring> UninstallWorkLists::FoldersDeepestFirst() const
 
 void DeleteListedFiles(const UninstallWorkLists& lists)
 {
+    LinkFreeFolders folders;
     for (const std::wstring& file : lists.Files())
-        DeleteFileWithRetry(file);
+        DeleteFileWithRetry(file, folders);
 }
 
 void RemoveListedFolders(const UninstallWorkLists& lists)
 {
+    LinkFreeFolders folders;
     for (const std::wstring& folder : lists.FoldersDeepestFirst())
-        RemoveEmptyFolder(folder);
+        RemoveEmptyFolder(folder, folders);
 }

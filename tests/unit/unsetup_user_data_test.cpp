@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "packsetup/retry_wait.h"
 #include "tests/unit/unsetup_test_links.h"
 #include "tests/unit/xml_test_support.h"
 #include "unsetup/user_data_items.h"
@@ -57,6 +58,22 @@ struct UserDataScene {
     std::wstring product;
     std::wstring outside;
 };
+
+// At the first retry pause: lets go of the file that made the delete retry,
+// then swaps its folder for a link.
+HANDLE heldFile;
+std::wstring swapFolder, swapMovedTo, swapTarget;
+bool swapped;
+
+void SwapFolderAtRetry(DWORD)
+{
+    if (swapped)
+        return;
+    CloseHandle(heldFile);
+    heldFile = nullptr;
+    swapped = MoveFileW(swapFolder.c_str(), swapMovedTo.c_str())
+        && test_links::MakeFolderLink(swapFolder, swapTarget);
+}
 
 } // namespace
 
@@ -140,9 +157,13 @@ TEST_CASE("a user data folder swapped for a link after the scan leads no delete 
     const std::wstring image = scene.product + L"\\UserImage";
     const std::wstring snap = scene.product + L"\\UserSnap";
     REQUIRE(scene.MakeFolders({scene.base, scene.roaming, scene.roaming + L"\\Halvest", scene.product, image,
-                               image + L"\\Sub", image + L"\\Sub\\Deeper", snap, scene.outside,
+                               image + L"\\Sub", image + L"\\Sub\\Deeper", image + L"\\Pair", snap, scene.outside,
                                scene.outside + L"\\Deeper"}));
     REQUIRE(MakeFile(image + L"\\Sub\\a.png"));
+    REQUIRE(MakeFile(image + L"\\Pair\\p1.png"));
+    REQUIRE(MakeFile(image + L"\\Pair\\p2.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\p1.png"));
+    REQUIRE(MakeFile(scene.outside + L"\\p2.png"));
     REQUIRE(MakeFile(image + L"\\Sub\\Deeper\\b.png"));
     REQUIRE(MakeFile(snap + L"\\s.png"));
     REQUIRE(MakeFile(scene.outside + L"\\a.png"));
@@ -156,10 +177,26 @@ TEST_CASE("a user data folder swapped for a link after the scan leads no delete 
     // that holds entries of the same names.
     REQUIRE(MoveFileW((image + L"\\Sub").c_str(), (scene.base + L"\\Moved").c_str()));
     REQUIRE(test_links::MakeFolderLink(image + L"\\Sub", scene.outside));
+    // And one is swapped between two of its files, while the folder is held
+    // open for them: the held folder is the one that was checked, wherever
+    // it went, so nothing behind the link goes.
+    heldFile = CreateFileW((image + L"\\Pair\\p2.png").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(heldFile != INVALID_HANDLE_VALUE);
+    swapFolder = image + L"\\Pair";
+    swapMovedTo = scene.base + L"\\MovedPair";
+    swapTarget = scene.outside;
+    swapped = false;
+    RetryWaitFunction previousWait = SetRetryWaitForTesting(SwapFolderAtRetry);
 
     DeleteListedFiles(lists);
     RemoveListedFolders(lists);
+    SetRetryWaitForTesting(previousWait);
+    if (heldFile)
+        CloseHandle(heldFile);
 
+    REQUIRE(swapped);
+    CHECK(xml_test::FileExists(scene.outside + L"\\p1.png"));
+    CHECK(xml_test::FileExists(scene.outside + L"\\p2.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\a.png"));
     CHECK(xml_test::FileExists(scene.outside + L"\\Deeper\\b.png"));
     // The rest of the user data still goes.

@@ -6,12 +6,15 @@
 // (n counting from 1). The steps run in order, each on the first visible
 // window of the program (message boxes aside) whose title holds the part and
 // that no earlier --command step has been sent to (it may be closing):
-//   --wait-text "title part=control id"  until that control shows a text
+//   --wait-text "title part=control id[:text part]"
+//                                        until that control shows a text
+//                                        (one that holds the text part)
 //   --shot "title part=file.bmp"         saves the window
 //   --click "title part=control id"      clicks that button
 //   --command "title part=id"            sends the command, as a button would
+// Ids are numbers or button names such as IDCANCEL.
 // Exit code: 0 the program ran to completion, 1 bad usage, 2 a step or the
-// program timed out, 3 start failure.
+// program timed out, 3 start failure, 4 a window could not be saved.
 #include <windows.h>
 
 #include "uiauto/message_box.h"
@@ -31,6 +34,7 @@ const int kCompleted = 0;
 const int kUsage = 1;
 const int kTimeout = 2;
 const int kStartFailed = 3;
+const int kCaptureFailed = 4;
 const DWORD kPollMs = 50;
 
 enum class StepKind { WaitText, Shot, Click, Command };
@@ -39,6 +43,7 @@ struct Step {
     StepKind kind;
     std::wstring titlePart;
     std::wstring value;
+    std::wstring textPart; // of --wait-text
 };
 
 int Usage(const std::wstring& problem)
@@ -47,11 +52,12 @@ int Usage(const std::wstring& problem)
     return kUsage;
 }
 
-int ParseId(const std::wstring& text)
+// Whole seconds from 1 to a day; 0 for anything else.
+DWORD ParseSeconds(const std::wstring& text)
 {
     wchar_t* end = nullptr;
-    unsigned long id = std::wcstoul(text.c_str(), &end, 10);
-    return !text.empty() && *end == L'\0' && id > 0 && id < 0x10000 ? static_cast<int>(id) : 0;
+    unsigned long seconds = std::wcstoul(text.c_str(), &end, 10);
+    return !text.empty() && *end == L'\0' && seconds <= 86400 ? seconds : 0;
 }
 
 // A visible window of the session, message boxes and dismissed windows
@@ -82,7 +88,10 @@ bool RunStep(uiauto::Session& session, const Step& step, std::set<HWND>& dismiss
     switch (step.kind) {
     case StepKind::WaitText: {
         const DWORD start = GetTickCount();
-        while (uiauto::ControlText(dialog, ParseId(step.value)).empty()) {
+        for (;;) {
+            std::wstring text = uiauto::ControlText(dialog, uiauto::ButtonIdByName(step.value));
+            if (!text.empty() && text.find(step.textPart) != std::wstring::npos)
+                break;
             if (GetTickCount() - start >= timeoutMs)
                 return false;
             session.Poll();
@@ -93,12 +102,12 @@ bool RunStep(uiauto::Session& session, const Step& step, std::set<HWND>& dismiss
     case StepKind::Shot:
         return uiauto::CaptureWindow(dialog, step.value);
     case StepKind::Click: {
-        HWND button = uiauto::FindControl(dialog, ParseId(step.value));
+        HWND button = uiauto::FindControl(dialog, uiauto::ButtonIdByName(step.value));
         return button && uiauto::PostToWindow(button, BM_CLICK, 0, 0);
     }
     case StepKind::Command:
         dismissed.insert(dialog);
-        return uiauto::PostToWindow(dialog, WM_COMMAND, MAKEWPARAM(ParseId(step.value), BN_CLICKED), 0);
+        return uiauto::PostToWindow(dialog, WM_COMMAND, MAKEWPARAM(uiauto::ButtonIdByName(step.value), BN_CLICKED), 0);
     }
     return false;
 }
@@ -124,7 +133,7 @@ int wmain(int argc, wchar_t** argv)
         std::wstring before = equals == std::wstring::npos ? value : value.substr(0, equals);
         std::wstring after = equals == std::wstring::npos ? std::wstring() : value.substr(equals + 1);
         if (arg == L"--timeout") {
-            timeoutSeconds = ParseId(value);
+            timeoutSeconds = ParseSeconds(value);
             if (timeoutSeconds == 0)
                 return Usage(L"bad timeout " + value);
         } else if (arg == L"--answer" || arg == L"--default") {
@@ -151,9 +160,15 @@ int wmain(int argc, wchar_t** argv)
                 kind = StepKind::Command;
             else
                 return Usage(L"unknown option " + arg);
-            if (before.empty() || after.empty() || (kind != StepKind::Shot && ParseId(after) == 0))
+            std::wstring textPart;
+            size_t colon = kind == StepKind::WaitText ? after.find(L':') : std::wstring::npos;
+            if (colon != std::wstring::npos) {
+                textPart = after.substr(colon + 1);
+                after.resize(colon);
+            }
+            if (before.empty() || after.empty() || (kind != StepKind::Shot && uiauto::ButtonIdByName(after) == 0))
                 return Usage(L"bad step " + arg + L" " + value);
-            steps.push_back(Step{kind, before, after});
+            steps.push_back(Step{kind, before, after, textPart});
         }
     }
     if (i + 1 >= argc)
@@ -188,7 +203,7 @@ int wmain(int argc, wchar_t** argv)
     }
     if (!boxesSaved) {
         std::fwprintf(stderr, L"uishot: a message box could not be saved\n");
-        return kTimeout;
+        return kCaptureFailed;
     }
     std::wprintf(L"%d message boxes\n", boxCount);
     return kCompleted;

@@ -2,27 +2,30 @@
 # Renders every dialog and every kind of message box of packsetup.exe and
 # unsetup.exe, in English and Japanese, into docs/screenshots as 8-bit PNG
 # files named <what>-<en|ja>.png. Runs the 64-bit build under Wine in a prefix
-# of its own (a Japanese font mapped to "MS UI Gothic", window frames drawn
-# by Wine itself, as there is no window manager), on a private X display.
+# of its own (a Japanese font mapped to "MS UI Gothic", Wine's own fonts in
+# its Fonts folder, window frames drawn by Wine itself, as there is no window
+# manager), on a private X display, so that the tests' prefix is left as is.
+# Stand-ins play Tavrel! and the prerequisite setups, as in the tests.
 # Usage: screenshots.sh [build folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build}")
 out=$root/docs/screenshots
 
-# The Japanese font and ImageMagick (called by its versioned name, which no
-# other convert on the PATH can shadow).
+# The Japanese font, Wine's own fonts and ImageMagick (called by its
+# versioned name, which no other convert on the PATH can shadow).
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 missing=()
-for p in fonts-ipafont-gothic imagemagick; do
+for p in fonts-ipafont-gothic fonts-wine imagemagick; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
-to_png() { convert-im6.q16 "$1" +dither -colors 256 "PNG8:$2"; }
+# The capture's fourth byte is not alpha: ImageMagick would take it as such.
+to_png() { convert-im6.q16 "$1" -alpha off +dither -colors 256 "PNG8:$2"; }
 
 if [ ! -x "$build/win64/tests/e2e/uishot.exe" ]; then
     "$root/scripts/build.sh" "$build"
@@ -35,6 +38,10 @@ fi
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX=$win64/gallery-prefix
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
+# Wine does not find its own fonts (Tahoma for "MS Shell Dlg", Marlett for
+# the caption buttons) where the 64-bit loader looks; without them every
+# text falls back to the Japanese font.
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'IPAGothic' /f >/dev/null
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
@@ -104,8 +111,10 @@ keep() { to_png "$work/$1.bmp" "$out/$1-$language.png"; }
 for language in en ja; do
     if [ "$language" = ja ]; then
         export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+        downloading=ダウンロード
     else
         export LANG=en_US.UTF-8 LC_ALL=C.UTF-8
+        downloading=Downloading
     fi
     # The language is taken when Wine starts.
     wineserver -k 2>/dev/null || true
@@ -118,7 +127,7 @@ for language in en ja; do
     # The copy with its progress, a cancel request (the question, answered
     # No) and the question to start Tavrel!.
     shot --default IDNO --boxes "$w\\install-box" --cwd "$(winepath -w "$unpack")" \
-        --wait-text "$caption=1003" --shot "$caption=$w\\install-progress.bmp" --command "$caption=2" \
+        --wait-text "$caption=1003:frames-3" --shot "$caption=$w\\install-progress.bmp" --command "$caption=2" \
         -- "$(winepath -w "$unpack/packsetup.exe")"
     keep install-progress
     to_png "$work/install-box1.bmp" "$out/cancel-question-$language.png"
@@ -131,17 +140,35 @@ for language in en ja; do
     wine reg delete 'HKCU\Software\Wine\AppDefaults\packsetup.exe' /f >/dev/null
     to_png "$work/refusal-box1.bmp" "$out/os-refusal-$language.png"
 
-    # The .NET Framework 3 setup's progress, with a stand-in setup.
+    # The prerequisite setups with stand-ins: the .NET Framework 3 setup's
+    # progress, its restart question (answered No), the DirectX setup's
+    # progress and the question after its failure.
     core=$work/core
     rm -rf "$core"
-    mkdir -p "$core/dotnet"
+    mkdir -p "$core/dotnet" "$core/directx"
     cp "$win64/packsetup/packsetup.exe" "$core/"
     cp "$root/examples/sample-package/packsetup.def" "$core/"
     cp "$win64/tests/fixtures/dotnetfx3_standin/dotnetfx3.exe" "$core/dotnet/"
-    printf 'record 1 100 0\nrecord 2 40 100\nsleep 3000\nexit 0\n' >"$core/dotnet/dotnetfx3-script.txt"
-    shot --default IDOK --wait-text ".NET=1010" --shot ".NET=$w\\dotnet-progress.bmp" \
-        -- "$(winepath -w "$core/packsetup.exe")" "/CoreExec:$(winepath -w "$core")" /CurrentUser:1 /DotnetSetup
+    printf 'record 1 100 0\nrecord 2 40 100\nsleep 3000\nexit 3010\n' >"$core/dotnet/dotnetfx3-script.txt"
+    cp "$win64"/tests/fixtures/dsetup_standin/{dsetup,dsetup_helper,dsetup_helper_late}.dll "$core/directx/"
+    printf 'sleep 3000\nresult -16\n' >"$core/directx/dsetup-script.txt"
+    shot --default IDNO --boxes "$w\\prereq-box" \
+        --wait-text ".NET=1010:$downloading" --shot ".NET=$w\\dotnet-progress.bmp" \
+        --shot "DirectX=$w\\directx-progress.bmp" \
+        -- "$(winepath -w "$core/packsetup.exe")" "/CoreExec:$(winepath -w "$core")" /CurrentUser:1 /DotnetSetup /DxSetup
     keep dotnet-progress
+    keep directx-progress
+    to_png "$work/prereq-box1.bmp" "$out/restart-question-$language.png"
+    to_png "$work/prereq-box2.bmp" "$out/directx-failed-$language.png"
+
+    # The uninstaller's refusal while Tavrel! runs.
+    stand_in
+    wine "$install_win\\tavrel.exe" /ExitAfter:15000 &
+    running=$!
+    sleep 3
+    shot --default IDOK --boxes "$w\\running-box" -- "$install_win\\unsetup.exe"
+    wait "$running" || true
+    to_png "$work/running-box1.bmp" "$out/uninstall-refusal-$language.png"
 
     # The uninstaller: its confirmation with and without the user's data,
     # its progress and its final message.

@@ -9,6 +9,7 @@
 // 0 the program ran to completion, 1 bad usage, 2 timeout, 3 start failure.
 #include <windows.h>
 
+#include "uiauto/message_box.h"
 #include "uiauto/session.h"
 #include "uiauto/window_access.h"
 
@@ -21,26 +22,6 @@ const int kCompleted = 0;
 const int kUsage = 1;
 const int kTimeout = 2;
 const int kStartFailed = 3;
-
-struct NamedId {
-    const wchar_t* name;
-    int id;
-};
-const NamedId kButtonIds[] = {{L"IDOK", IDOK},         {L"IDCANCEL", IDCANCEL},     {L"IDABORT", IDABORT},
-                              {L"IDRETRY", IDRETRY},   {L"IDIGNORE", IDIGNORE},     {L"IDYES", IDYES},
-                              {L"IDNO", IDNO},         {L"IDTRYAGAIN", IDTRYAGAIN}, {L"IDCONTINUE", IDCONTINUE}};
-
-// A button name or a decimal id; 0 when it is neither.
-int ParseButton(const std::wstring& text)
-{
-    for (const NamedId& entry : kButtonIds) {
-        if (_wcsicmp(entry.name, text.c_str()) == 0)
-            return entry.id;
-    }
-    wchar_t* end = nullptr;
-    unsigned long id = std::wcstoul(text.c_str(), &end, 10);
-    return !text.empty() && *end == L'\0' && id > 0 && id < 0x10000 ? static_cast<int>(id) : 0;
-}
 
 // Output goes out as UTF-8, the encoding of the scripts that read it.
 void Print(const std::wstring& line)
@@ -117,18 +98,18 @@ int wmain(int argc, wchar_t** argv)
         } else if (arg == L"--answer") {
             // The text may itself hold '=': the button is after the last one.
             size_t equals = value.rfind(L'=');
-            int id = equals == std::wstring::npos ? 0 : ParseButton(value.substr(equals + 1));
+            int id = equals == std::wstring::npos ? 0 : uiauto::ButtonIdByName(value.substr(equals + 1));
             if (equals == 0 || id == 0)
                 return Usage(L"bad answer " + value);
             rules.WhenTextContains(value.substr(0, equals), id);
         } else if (arg == L"--default") {
-            int id = ParseButton(value);
+            int id = uiauto::ButtonIdByName(value);
             if (id == 0)
                 return Usage(L"bad default " + value);
             rules.Otherwise(id);
         } else if (arg == L"--press") {
             size_t equals = value.rfind(L'=');
-            pressId = equals == std::wstring::npos ? 0 : ParseButton(value.substr(equals + 1));
+            pressId = equals == std::wstring::npos ? 0 : uiauto::ButtonIdByName(value.substr(equals + 1));
             if (equals == 0 || pressId == 0)
                 return Usage(L"bad press " + value);
             pressTitle = value.substr(0, equals);

@@ -2,14 +2,18 @@
 // message boxes, windows and exit codes are known.
 #include "support/doctest_text.h"
 #include "support/environment.h"
+#include "support/install_scene.h"
 #include "support/program_run.h"
 #include "support/registry_scratch.h"
 #include "support/scratch_folder.h"
 #include "support/wine_version.h"
 #include "uiauto/session.h"
 #include "uiauto/window_access.h"
+#include "uiauto/window_capture.h"
 
 #include <windows.h>
+
+#include <cstring>
 
 using uiauto::IconKind;
 using uiauto::MessageBoxRecord;
@@ -251,6 +255,28 @@ TEST_CASE("a window can be awaited, read and driven")
         REQUIRE(uiauto::PostToWindow(window, WM_CLOSE, 0, 0));
         REQUIRE(session.Wait(e2e::kProgramTimeoutMs));
         CHECK(session.ExitCode() == 7u);
+    }
+    SUBCASE("saving it as the screen shows it")
+    {
+        std::wstring bmp = folder.PathOf(L"window.bmp");
+        REQUIRE(uiauto::CaptureWindow(window, bmp));
+        std::string bytes = e2e::ReadFileBytes(bmp);
+        RECT area = {};
+        REQUIRE(GetWindowRect(window, &area));
+        REQUIRE(bytes.size() > sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER));
+        BITMAPINFOHEADER header;
+        memcpy(&header, bytes.data() + sizeof(BITMAPFILEHEADER), sizeof(header));
+        CHECK(header.biWidth == area.right - area.left);
+        CHECK(-header.biHeight == area.bottom - area.top);
+        CHECK(bytes.size() == sizeof(BITMAPFILEHEADER) + sizeof(header) + 4u * header.biWidth * -header.biHeight);
+        // The button's text and frame: not one flat colour.
+        const char* pixels = bytes.data() + sizeof(BITMAPFILEHEADER) + sizeof(header);
+        bool varied = false;
+        for (size_t i = 4; i < bytes.size() - sizeof(BITMAPFILEHEADER) - sizeof(header) && !varied; i += 4)
+            varied = memcmp(pixels, pixels + i, 3) != 0;
+        CHECK(varied);
+        REQUIRE(uiauto::PostToWindow(window, WM_CLOSE, 0, 0));
+        REQUIRE(session.Wait(e2e::kProgramTimeoutMs));
     }
     REQUIRE(session.Windows().size() == 1);
     CHECK(session.Windows()[0].className == L"E2EFixtureWindow");

@@ -69,6 +69,7 @@ struct ConfirmTexts {
     const wchar_t* note;
     WORD pointSize;
     const wchar_t* font;
+    short widening; // the Japanese texts need a wider dialog
 };
 
 const ConfirmTexts kConfirmTexts[] = {
@@ -76,12 +77,12 @@ const ConfirmTexts kConfirmTexts[] = {
      L"Also deleting user created data(*).",
      L"*\"User created data\" means the \"User Character\" made under the character editor or \"User Picture\". "
      L"They don't include comic files that you created.",
-     8, L"MS Shell Dlg"},
+     8, L"MS Shell Dlg", 0},
     {kJapanese, L"Tavrel! アンインストール", L"いいえ(&N)", L"はい(&Y)", L"Tavrel! をアンインストールしてもよろしいですか？",
      L"作成したユーザーデータ(※)も削除する(&U)",
      L"※ユーザーデータとは、キャラクターエディタで作成した「ユーザーキャラ」や追加した「ユーザー画像」などのことで、作成"
      L"したコミックファイルは含まれません。",
-     9, L"MS UI Gothic"},
+     9, L"MS UI Gothic", 60},
 };
 
 // Drives the modal confirmation dialog from a thread timer, which its own
@@ -170,7 +171,8 @@ TEST_CASE("confirmation dialog 136 has the same controls in both languages")
         CAPTURE(expected.language);
         Dialog dialog = dialog_template::Load(module.get(), IDD_CONFIRM, expected.language);
         REQUIRE(dialog.found);
-        CHECK(dialog.cx == 211);
+        const short wider = expected.widening;
+        CHECK(dialog.cx == 211 + wider);
         CHECK(dialog.cy == 101);
         CHECK(dialog.title == expected.title);
         CHECK(dialog.pointSize == expected.pointSize);
@@ -180,12 +182,12 @@ TEST_CASE("confirmation dialog 136 has the same controls in both languages")
         REQUIRE(dialog.controls.size() == 6);
 
         const Control& no = dialog.controls[0];
-        CheckControl(no, IDCANCEL, kButton, expected.no, 153, 80, 50, 14);
+        CheckControl(no, IDCANCEL, kButton, expected.no, 153 + wider, 80, 50, 14);
         CHECK((no.style & 0x0F) == BS_DEFPUSHBUTTON);
         CHECK((no.style & (WS_TABSTOP | WS_GROUP)) == (WS_TABSTOP | WS_GROUP));
 
         const Control& yes = dialog.controls[1];
-        CheckControl(yes, IDYES, kButton, expected.yes, 99, 80, 50, 14);
+        CheckControl(yes, IDYES, kButton, expected.yes, 99 + wider, 80, 50, 14);
         CHECK((yes.style & 0x0F) == BS_PUSHBUTTON);
         CHECK((yes.style & (WS_TABSTOP | WS_GROUP)) == WS_TABSTOP);
 
@@ -198,16 +200,16 @@ TEST_CASE("confirmation dialog 136 has the same controls in both languages")
         CHECK((icon.style & SS_REALSIZEIMAGE) != 0);
 
         const Control& question = dialog.controls[3];
-        CheckControl(question, 0xFFFFFFFF, kStatic, expected.question, 40, 7, 154, 8);
+        CheckControl(question, 0xFFFFFFFF, kStatic, expected.question, 40, 7, 154 + wider, 8);
         CHECK((question.style & WS_TABSTOP) == 0);
 
         const Control& option = dialog.controls[4];
-        CheckControl(option, IDC_DELETE_USER_DATA, kButton, expected.option, 40, 23, 142, 10);
+        CheckControl(option, IDC_DELETE_USER_DATA, kButton, expected.option, 40, 23, 142 + wider, 10);
         CHECK((option.style & 0x0F) == BS_AUTOCHECKBOX);
         CHECK((option.style & (WS_TABSTOP | WS_GROUP)) == (WS_TABSTOP | WS_GROUP));
 
         const Control& note = dialog.controls[5];
-        CheckControl(note, 0xFFFFFFFF, kStatic, expected.note, 54, 37, 150, 39);
+        CheckControl(note, 0xFFFFFFFF, kStatic, expected.note, 54, 37, 150 + wider, 39);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "uiauto/window_access.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace uiauto {
 
@@ -96,6 +97,29 @@ const wchar_t* IconKindName(IconKind kind)
     case IconKind::Unknown: break;
     }
     return L"unknown";
+}
+
+namespace {
+
+struct NamedId {
+    const wchar_t* name;
+    int id;
+};
+const NamedId kButtonIds[] = {{L"IDOK", IDOK},         {L"IDCANCEL", IDCANCEL},     {L"IDABORT", IDABORT},
+                              {L"IDRETRY", IDRETRY},   {L"IDIGNORE", IDIGNORE},     {L"IDYES", IDYES},
+                              {L"IDNO", IDNO},         {L"IDTRYAGAIN", IDTRYAGAIN}, {L"IDCONTINUE", IDCONTINUE}};
+
+} // namespace
+
+int ButtonIdByName(const std::wstring& text)
+{
+    for (const NamedId& entry : kButtonIds) {
+        if (_wcsicmp(entry.name, text.c_str()) == 0)
+            return entry.id;
+    }
+    wchar_t* end = nullptr;
+    unsigned long id = std::wcstoul(text.c_str(), &end, 10);
+    return !text.empty() && *end == L'\0' && id > 0 && id < 0x10000 ? static_cast<int>(id) : 0;
 }
 
 } // namespace uiauto

@@ -39,4 +39,7 @@ bool HasButton(const MessageBoxRecord& box, int id);
 
 const wchar_t* IconKindName(IconKind kind);
 
+// A button by its name ("IDYES", any case) or decimal id; 0 when it is neither.
+int ButtonIdByName(const std::wstring& text);
+
 } // namespace uiauto

@@ -45,6 +45,11 @@ void Session::OnAnswered(std::function<void(const MessageBoxRecord&)> observer)
     observer_ = std::move(observer);
 }
 
+void Session::OnSettled(std::function<void(HWND)> observer)
+{
+    settledObserver_ = std::move(observer);
+}
+
 void Session::Poll()
 {
     if (!started_)
@@ -68,6 +73,8 @@ void Session::Poll()
         DWORD firstSeen = boxFirstSeen_.emplace(window, now).first->second;
         if (now - firstSeen < kSettleMs)
             continue;
+        if (settledObserver_)
+            settledObserver_(window);
         AnswerMessageBox(window, *owner);
         handled_.insert(window);
     }

@@ -54,6 +54,9 @@ public:
 
     // Called after each answered message box.
     void OnAnswered(std::function<void(const MessageBoxRecord&)> observer);
+    // Called with each message box once it has settled, before it is read
+    // and answered, while it is still on the screen.
+    void OnSettled(std::function<void(HWND)> observer);
 
     // One observation round; Wait and WaitForWindow call it every 50 ms.
     void Poll();
@@ -79,6 +82,7 @@ private:
 
     AnswerRules rules_;
     std::function<void(const MessageBoxRecord&)> observer_;
+    std::function<void(HWND)> settledObserver_;
     ProcessTree tree_;
     bool started_ = false;
     DWORD startError_ = ERROR_SUCCESS;

@@ -41,16 +41,19 @@ for ((id = 0; id < slots; id++)); do
     echo ":$(head -n1 "$slot/display-number")" > "$slot/display"
     groups+=("{\"id\": \"$id\", \"slots\": 1}")
 done
-# Each slot's server and desktop come up before the first test, which would
-# otherwise find the desktop among its own processes, and stay up between
-# tests: a server that ends with its last program takes the desktop with it.
-# Asking for the desktop window is what starts the desktop.
+# Each slot's server and desktop come up before the first test and stay up
+# between tests; otherwise a test's program would start the desktop and find
+# it among its own processes. A server ends with its last program, and a
+# desktop that no program uses is closed after a moment, so a fixture that
+# only waits keeps it in use. Asking for the desktop window starts it.
+keeper=$build/tests/e2e/uiauto_fixture.exe
 starting=()
 for ((id = 0; id < slots; id++)); do
     (
         export WINEPREFIX=$root/$id/prefix DISPLAY
         DISPLAY=$(cat "$root/$id/display")
         wineserver -p
+        "$WINELOADER" "$keeper" hang >/dev/null 2>&1 &
         "$WINELOADER" rundll32.exe user32.dll,GetDesktopWindow
     ) &
     starting+=($!)

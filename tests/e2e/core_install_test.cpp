@@ -237,7 +237,7 @@ TEST_CASE("a machine-wide installation on Windows XP runs in the interface insta
     REQUIRE(windowsXp.Applied());
 
     RunResult run = scene.Run(L"", uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -262,7 +262,7 @@ TEST_CASE("a core started by hand without a window installs for all users, into 
 
     RunResult run = scene.Run(L"/CurrentUser:1 \"/CoreExec:" + scene.InstallFolder() + L"\"",
                               uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -288,7 +288,7 @@ TEST_CASE("a core with a launcher's window and CurrentUser 1 hands the installat
 
     RunResult run = scene.Run(launcher.HwndOption() + L" /CurrentUser:1 \"/CoreExec:" + scene.InstallFolder() + L"\"",
                               uiauto::AnswerRules());
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
     CHECK(run.messageBoxes.empty());
@@ -323,7 +323,7 @@ TEST_CASE("a core with a launcher's window and CurrentUser 0 installs and tells 
     }
     RunResult run = scene.Run(launcher.HwndOption() + L" /CurrentUser:0 \"/CoreExec:" + scene.InstallFolder() + L"\"",
                               uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
     if (succeeds) {

@@ -47,7 +47,7 @@ void CheckErrorBox(const MessageBoxRecord& box, const std::wstring& title, const
 
 void CheckOnlyLoadFailure(const RunResult& run, const std::wstring& title)
 {
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -140,7 +140,7 @@ TEST_CASE("a missing required element is named before the load failure")
     }
 
     RunResult run = e2e::RunProgram(installer.program, L"");
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -166,7 +166,7 @@ TEST_CASE("a second interface instance ends silently with -1 while the guard mut
         REQUIRE(GetLastError() != ERROR_ALREADY_EXISTS);
 
         RunResult run = e2e::RunProgram(installer.program, L"");
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK_FALSE(run.timedOut);
         CHECK(run.exitCode == 0xFFFFFFFFu);
         CHECK(run.messageBoxes.empty());
@@ -176,7 +176,7 @@ TEST_CASE("a second interface instance ends silently with -1 while the guard mut
     SUBCASE("free")
     {
         RunResult run = e2e::RunProgram(installer.program, L"");
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK_FALSE(run.timedOut);
         CHECK(run.exitCode == 0u);
     }

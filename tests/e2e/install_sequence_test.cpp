@@ -42,7 +42,7 @@ void CheckStartQuestion(const MessageBoxRecord& box)
 // A refused run: the check's own message, then the cancelled message.
 void CheckRefused(const RunResult& run, const std::wstring& text, IconKind icon)
 {
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -120,7 +120,7 @@ TEST_CASE("a per-user installation: one process, everything in place, then the q
     SUBCASE("No starts nothing")
     {
         RunResult run = scene.Run(L"", uiauto::AnswerRules().Otherwise(IDNO));
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         REQUIRE(run.started);
         CHECK_FALSE(run.timedOut);
         CHECK(run.exitCode == 0u);
@@ -267,7 +267,7 @@ TEST_CASE("a cancel confirmed during the copy leaves manifest, registry and unpa
     rules.WhenTextContains(e2e::CancelQuestionText(), IDYES);
 
     RunResult run = scene.Run(L"", rules);
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);

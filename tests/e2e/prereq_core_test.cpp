@@ -137,7 +137,7 @@ TEST_CASE("a cancelled .NET setup asks with an empty reason, and No ends the cor
     core.AddDotnetSetup("exit 1602\n");
     core.AddDirectXSetup("result 0\n");
     RunResult run = core.Run(L"/DotnetSetup /DxSetup", uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -152,7 +152,7 @@ TEST_CASE("3010 asks to restart; No goes on to DirectX, whose failure gives its 
     core.AddDotnetSetup("record 1 150 0\nobserve\nexit 3010\n");
     core.AddDirectXSetup("sleep 300\nresult -16\n");
     RunResult run = core.Run(L"/DotnetSetup /DxSetup", uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -184,7 +184,7 @@ TEST_CASE("a refused restart is reported and the installation goes on to DirectX
     core.AddDirectXSetup("result 0\n");
     RunResult run = core.Run(L"/DotnetSetup /DxSetup",
                              uiauto::AnswerRules().WhenTextContains(L"restart Windows right now", IDYES).Otherwise(IDOK));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -203,7 +203,7 @@ TEST_CASE("a missing dsetup.dll gives reason 127; a setup that never connects ke
     Core core(L"prereq-missing-dsetup");
     core.AddDotnetSetup("connect 0\nobserve\nsleep 1500\nobserve\nexit 0\n");
     RunResult run = core.Run(L"/DotnetSetup /DxSetup", uiauto::AnswerRules().Otherwise(IDNO));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);

@@ -117,7 +117,7 @@ struct Scene {
 // for a machine-wide installation) and found no package beside the program.
 void CheckPassed(const RunResult& run)
 {
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -128,7 +128,7 @@ void CheckPassed(const RunResult& run)
 
 void CheckRefused(const RunResult& run, const std::wstring& text)
 {
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
@@ -208,7 +208,7 @@ TEST_CASE("a running Tavrel! with its window: five seconds, then the question; c
     });
 
     RunResult run = scene.Run(rules);
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     INFO("asked after " << askedAfter << " ms");
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);

@@ -45,7 +45,7 @@ TEST_CASE("a message box is recorded with title, text, buttons and icon and answ
 
     RunResult run = e2e::RunProgram(fixture, L"box 35 \"Fixture title\" \"Question line\\nsecond line\"",
                                     uiauto::AnswerRules().WhenTextContains(L"second line", IDNO).Otherwise(IDCANCEL));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     REQUIRE(run.started);
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == IDNO);
@@ -99,7 +99,7 @@ TEST_CASE("answer rules apply in order, with the default answer last, one answer
     SUBCASE("without rules each box gets its default button")
     {
         RunResult run = e2e::RunProgram(fixture, L"two");
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == IDYES * 100 + IDOK);
         REQUIRE(run.messageBoxes.size() == 2);
         CHECK(run.messageBoxes[0].requested == 0);
@@ -117,7 +117,7 @@ TEST_CASE("answer rules apply in order, with the default answer last, one answer
             })
             .WhenTextContains(L"Line two", IDOK);
         RunResult run = e2e::RunProgram(fixture, L"two", rules);
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == IDNO * 100 + IDCANCEL);
         REQUIRE(run.messageBoxes.size() == 2);
         CHECK(run.messageBoxes[0].title == L"First");
@@ -130,7 +130,7 @@ TEST_CASE("answer rules apply in order, with the default answer last, one answer
     SUBCASE("a rule naming a missing button falls back to the default button and says so")
     {
         RunResult run = e2e::RunProgram(fixture, L"two", uiauto::AnswerRules().Otherwise(IDNO));
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == IDNO * 100 + IDOK);
         REQUIRE(run.messageBoxes.size() == 2);
         CHECK(run.messageBoxes[1].requested == IDNO);
@@ -189,7 +189,7 @@ TEST_CASE("message boxes of a copy started through the shell's runas verb are se
 
     RunResult run = e2e::RunProgram(fixture, L"elevate box 17 Elevated \"From the elevated copy\"",
                                     uiauto::AnswerRules().WhenTitleContains(L"Elevated", IDOK));
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     CHECK_FALSE(run.timedOut);
     CHECK(run.exitCode == 0u);
     REQUIRE(run.messageBoxes.size() == 1);

@@ -363,7 +363,7 @@ std::wstring DefinitionFailedText()
 
 void CheckCompleted(const DialogRun& result)
 {
-    INFO(e2e::Describe(result.run.messageBoxes));
+    INFO(e2e::Describe(result.run));
     CHECK(result.dialogShown);
     CHECK(result.dialogTitle == kCaption);
     CHECK(result.focusOnNo);
@@ -540,7 +540,7 @@ TEST_CASE("No, Escape and the close box end the launcher with no message and not
     SUBCASE("a capital /U runs the launcher") { arguments = L"/U1,5"; }
 
     DialogRun result = RunWithConfirmation(installation.Launch(arguments), answer);
-    INFO(e2e::Describe(result.run.messageBoxes));
+    INFO(e2e::Describe(result.run));
     CHECK(result.dialogShown);
     CHECK_FALSE(result.run.timedOut);
     CHECK(result.run.exitCode == 0u);
@@ -564,7 +564,7 @@ TEST_CASE("the launcher refuses before the question")
         standin::Process tavrel;
         REQUIRE(tavrel.Start(running, L"/ExitAfter:60000"));
         RunResult run = uiauto::Run(installation.Launch(), uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == 0u);
         CHECK(run.windows.empty());
         REQUIRE(run.messageBoxes.size() == 1);
@@ -576,7 +576,7 @@ TEST_CASE("the launcher refuses before the question")
     {
         REQUIRE(DeleteFileW(installation.folder.PathOf(L"unsetup.def").c_str()));
         RunResult run = uiauto::Run(installation.Launch(), uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == 0u);
         REQUIRE(run.messageBoxes.size() == 1);
         CheckBox(run.messageBoxes[0], L"Tavrel!", DefinitionFailedText(), IconKind::Error);
@@ -586,7 +586,7 @@ TEST_CASE("the launcher refuses before the question")
         REQUIRE(Installation::WriteText(installation.folder.PathOf(L"unsetup.def"),
                                         DefinitionText(installation.name, L" normal")));
         RunResult run = uiauto::Run(installation.Launch(), uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == 0u);
         REQUIRE(run.messageBoxes.size() == 2);
         CheckBox(run.messageBoxes[0], kCaption, L"Invalid XML Node value: <Edition>", IconKind::Error);
@@ -606,7 +606,7 @@ TEST_CASE("a core whose command line lacks two integers reads and deletes its de
     REQUIRE(CopyFileW(installation.folder.PathOf(L"unsetup.def").c_str(), definition.c_str(), FALSE));
 
     RunResult run = uiauto::Run(installation.Launch(arguments), uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
-    INFO(e2e::Describe(run.messageBoxes));
+    INFO(e2e::Describe(run));
     CHECK(run.exitCode == 0u);
     REQUIRE(run.messageBoxes.size() == 1);
     CheckBox(run.messageBoxes[0], kCaption,
@@ -636,7 +636,7 @@ TEST_CASE("a core that cannot bind to its launcher says so, then that the uninst
                           installation.folder.PathOf(L"tavrelunsetup.def").c_str(), FALSE));
         RunResult run = uiauto::Run(installation.Launch(L"/u0," + std::to_wstring(endedId)), uiauto::AnswerRules(),
                                     e2e::kProgramTimeoutMs);
-        INFO(e2e::Describe(run.messageBoxes));
+        INFO(e2e::Describe(run));
         CHECK(run.exitCode == 0u);
         REQUIRE(run.messageBoxes.size() == 2);
         CheckBox(run.messageBoxes[0], kCaption,
@@ -652,7 +652,7 @@ TEST_CASE("a core that cannot bind to its launcher says so, then that the uninst
         DWORD start = GetTickCount();
         DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
         DWORD elapsed = GetTickCount() - start;
-        INFO(e2e::Describe(result.run.messageBoxes));
+        INFO(e2e::Describe(result.run));
         CHECK(result.dialogShown);
         CHECK_FALSE(result.run.timedOut);
         // Well below the launcher's three-minute wait.

@@ -15,4 +15,14 @@ std::string Describe(const std::vector<uiauto::MessageBoxRecord>& boxes)
     return ToUtf8(text);
 }
 
+std::string Describe(const uiauto::RunResult& run)
+{
+    std::string text = Describe(run.messageBoxes);
+    for (const uiauto::ProcessRecord& process : run.processes) {
+        text += "\n  process " + ToUtf8(process.name) + " depth " + std::to_string(process.depth)
+            + (process.ended ? " exit " + std::to_string(process.exitCode) : std::string(" running"));
+    }
+    return text;
+}
+
 } // namespace e2e

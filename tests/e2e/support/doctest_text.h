@@ -5,6 +5,7 @@
 
 #include "support/utf8.h"
 #include "uiauto/message_box.h"
+#include "uiauto/session.h"
 
 #include <string>
 #include <vector>
@@ -27,5 +28,7 @@ namespace e2e {
 
 // One line per message box, for INFO when a check fails.
 std::string Describe(const std::vector<uiauto::MessageBoxRecord>& boxes);
+// The message boxes, then one line per process of the run.
+std::string Describe(const uiauto::RunResult& run);
 
 } // namespace e2e

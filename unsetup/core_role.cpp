@@ -18,9 +18,6 @@
 
 namespace {
 
-// The definition's caption is not known when the definition failed.
-const wchar_t kFallbackCaption[] = L"Tavrel!";
-
 bool RunUninstallCoreSafely(UninstallerSettings& settings, DWORD launcherProcessId)
 {
     try {

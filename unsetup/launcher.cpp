@@ -14,7 +14,6 @@
 
 namespace {
 
-const wchar_t kFallbackCaption[] = L"Tavrel!";
 const wchar_t kCoreFileName[] = L"tavrelunsetup.bin";
 const DWORD kCoreReleaseTimeoutMs = 180000;
 

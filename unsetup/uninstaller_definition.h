@@ -4,6 +4,9 @@
 
 #include "unsetup/uninstaller_settings.h"
 
+// The caption of messages shown before a definition has given one.
+inline constexpr wchar_t kFallbackCaption[] = L"Tavrel!";
+
 // Reads the uninstaller's definition beside the running program: the
 // installed "unsetup.def", or with temporaryCopy the launcher's copy
 // "tavrelunsetup.def" (names from the string table). Fills caption,

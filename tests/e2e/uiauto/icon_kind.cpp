@@ -65,13 +65,7 @@ public:
 private:
     HGDIOBJ CreateBitmap(HDC screen)
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownBitmapInfo(width_, height_);
         return CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
     }
 

@@ -107,6 +107,19 @@ private:
     HDC dc_;
 };
 
+// The header of a top-down 32-bit section, whose rows lie as they are shown.
+inline BITMAPINFO TopDownBitmapInfo(int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // GDI object (bitmap, brush) deleted with DeleteObject.
 class ScopedGdiObject {
 public:

@@ -33,14 +33,7 @@ bool CaptureWindow(HWND window, const std::wstring& bmpPath)
     if (width <= 0 || height <= 0)
         return false;
 
-    // A top-down 32-bit section, so that its rows are written as they lie.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownBitmapInfo(width, height);
     ScopedWindowDc screen(nullptr);
     if (!screen)
         return false;

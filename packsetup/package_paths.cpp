@@ -17,13 +17,3 @@ void RemoveOneTrailingBackslash(std::wstring& path)
     path.assign(buffer);
 }
 
-std::wstring AsciiFoldedKey(const std::wstring& path)
-{
-    std::wstring key(path);
-    for (wchar_t& c : key) {
-        if (c >= L'A' && c <= L'Z')
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return key;
-}
-

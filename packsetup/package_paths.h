@@ -19,7 +19,3 @@ inline bool FitsMaxPath(const std::wstring& path)
 // never roots and simply lose the backslash.
 void RemoveOneTrailingBackslash(std::wstring& path);
 
-// The path with the ASCII letters A to Z lowered: the key under which two
-// spellings that differ only in ASCII case are the same path.
-std::wstring AsciiFoldedKey(const std::wstring& path);
-

@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "common/xml/qz_xml.h"
+#include "common/xml/xml_text.h"
 #include "packsetup/installed_items.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
@@ -16,33 +17,106 @@ const wchar_t kUninstallManifestName[] = L"tavrelunsetup.dat";
 
 namespace {
 
-// Paths where two spellings that differ only in ASCII case are one path;
-// the hash set keeps each check constant-time.
-class FoldedPathSet {
+wchar_t FoldAscii(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// A list of paths where two spellings that differ only in ASCII case are one
+// path. The set holds indices into the list, hashed and compared with the case
+// folded on the fly, so no key string is made or kept per path.
+class FoldedPathIndex {
 public:
-    explicit FoldedPathSet(size_t expected) { keys_.reserve(expected); }
-    // True when no spelling of the path was added before.
-    bool Add(const std::wstring& path) { return keys_.insert(AsciiFoldedKey(path)).second; }
+    FoldedPathIndex(const std::vector<std::wstring>& paths, size_t expected)
+        : indices_(expected, Hash{&paths}, Equal{&paths})
+    {
+    }
+    // True when no spelling of the path at the index was added before.
+    bool Add(size_t index) { return indices_.insert(index).second; }
 
 private:
-    std::unordered_set<std::wstring> keys_;
+    struct Hash {
+        const std::vector<std::wstring>* paths;
+        size_t operator()(size_t index) const
+        {
+            // FNV-1a over the folded UTF-16 units.
+            unsigned long long hash = 14695981039346656037ull;
+            for (wchar_t c : (*paths)[index])
+                hash = (hash ^ static_cast<unsigned short>(FoldAscii(c))) * 1099511628211ull;
+            return static_cast<size_t>(hash);
+        }
+    };
+    struct Equal {
+        const std::vector<std::wstring>* paths;
+        bool operator()(size_t left, size_t right) const
+        {
+            const std::wstring& a = (*paths)[left];
+            const std::wstring& b = (*paths)[right];
+            if (a.size() != b.size())
+                return false;
+            for (size_t i = 0; i < a.size(); ++i) {
+                if (FoldAscii(a[i]) != FoldAscii(b[i]))
+                    return false;
+            }
+            return true;
+        }
+    };
+    std::unordered_set<size_t, Hash, Equal> indices_;
 };
 
-// The texts of the selected elements, in document order, each without one
-// trailing backslash, that the listed paths lack; each is added to them, so
-// an earlier path spelled twice comes once. Empty texts name nothing and are
-// left out; over-long ones are kept whole.
-std::vector<std::wstring> EarlierPathsNotListed(QXMLDocument& document, const std::wstring& query,
-                                                FoldedPathSet& listed)
+// Appends to the paths the texts of the selected elements, in document
+// order, each without one trailing backslash, that the paths lack in any
+// spelling, so an earlier path spelled twice comes once. Empty texts name
+// nothing and are left out; over-long ones are kept whole.
+void AppendEarlierPaths(QXMLDocument& document, const std::wstring& query, std::vector<std::wstring>& paths)
 {
-    std::vector<std::wstring> paths;
-    for (QXMLNode& node : document.SelectNodes(query)) {
-        std::wstring path = node.GetText();
-        RemoveOneTrailingBackslash(path);
-        if (!path.empty() && listed.Add(path))
-            paths.push_back(path);
+    qz_xml::QXMLNodeList earlier = document.SelectNodes(query);
+    FoldedPathIndex listed(paths, paths.size() + static_cast<size_t>(earlier.GetLength()));
+    for (size_t i = 0; i < paths.size(); ++i)
+        listed.Add(i);
+    for (QXMLNode& node : earlier) {
+        paths.push_back(node.GetText());
+        RemoveOneTrailingBackslash(paths.back());
+        if (paths.back().empty() || !listed.Add(paths.size() - 1))
+            paths.pop_back();
     }
-    return paths;
+}
+
+bool AppendElementsMarkup(std::wstring& markup, const std::wstring& tag, const std::vector<std::wstring>& paths)
+{
+    for (const std::wstring& path : paths) {
+        markup += L'<';
+        markup += tag;
+        markup += L'>';
+        if (!qz_xml::internal::AppendEscapedTextUtf16(markup, path))
+            return false;
+        markup += L"</";
+        markup += tag;
+        markup += L'>';
+    }
+    return true;
+}
+
+// A Components element holding every entry, parsed from markup into the
+// scratch document by one DOM call: a handful of calls in all rather than
+// four per entry. Empty when a path cannot be XML text or the DOM refuses.
+QXMLNode ParseComponents(QXMLDocument& scratch, const std::vector<std::wstring>& files,
+                         const std::vector<std::wstring>& folders)
+{
+    size_t length = 32;
+    for (const std::wstring& path : files)
+        length += path.size() + 13;
+    for (const std::wstring& path : folders)
+        length += path.size() + 23;
+    std::wstring markup;
+    markup.reserve(length);
+    markup += L"<Components>";
+    if (!AppendElementsMarkup(markup, L"File", files) || !AppendElementsMarkup(markup, L"Directory", folders))
+        return QXMLNode();
+    markup += L"</Components>";
+    if (!scratch.Create() || !scratch.LoadXml(markup))
+        return QXMLNode();
+    return scratch.SelectSingleNode(L"/Components");
 }
 
 void AppendEntries(QXMLDocument& document, QXMLNode& components, const std::wstring& tag,
@@ -77,29 +151,35 @@ ManifestUpdate MergeUninstallManifest(const std::wstring& installFolder, std::ve
     if (!document.Create() || !document.Load(manifestPath))
         return ManifestUpdate::NotLoaded;
 
-    FoldedPathSet listedFiles(files.size() * 2);
-    for (const std::wstring& path : files)
-        listedFiles.Add(path);
-    for (std::wstring& path : EarlierPathsNotListed(document, L"/TavrelUninstall/Components/File", listedFiles))
-        files.push_back(std::move(path));
-    FoldedPathSet listedFolders(folders.Paths().size() * 2);
-    for (const std::wstring& path : folders.Paths())
-        listedFolders.Add(path);
-    for (const std::wstring& path :
-         EarlierPathsNotListed(document, L"/TavrelUninstall/Components/Directory", listedFolders))
-        folders.Add(path);
+    AppendEarlierPaths(document, L"/TavrelUninstall/Components/File", files);
+    std::vector<std::wstring> allFolders(folders.Paths());
+    size_t firstEarlierFolder = allFolders.size();
+    AppendEarlierPaths(document, L"/TavrelUninstall/Components/Directory", allFolders);
+    for (size_t i = firstEarlierFolder; i < allFolders.size(); ++i)
+        folders.Add(allFolders[i]);
 
     QXMLNode root = document.SelectSingleNode(L"/TavrelUninstall");
     QXMLNode oldComponents = root.SelectSingleNode(L"./Components");
     if (oldComponents.IsValid())
         root.RemoveChild(oldComponents.GetInterface());
-    QXMLElement newElement = document.CreateElement(L"Components");
-    QXMLNode components = root.AppendChild(newElement.GetInterface());
-    bool merged = components.IsValid();
-    if (merged) {
-        AppendEntries(document, components, L"File", files);
-        AppendEntries(document, components, L"Directory", folders.Paths());
+    // Built apart and moved in whole; entry by entry only where the DOM
+    // cannot take that route.
+    QXMLDocument scratch;
+    QXMLNode components;
+    if (root.IsValid()) {
+        QXMLNode built = ParseComponents(scratch, files, folders.Paths());
+        if (built.IsValid())
+            components = root.AppendChild(built.GetInterface());
     }
+    if (!components.IsValid()) {
+        QXMLElement newElement = document.CreateElement(L"Components");
+        components = root.AppendChild(newElement.GetInterface());
+        if (components.IsValid()) {
+            AppendEntries(document, components, L"File", files);
+            AppendEntries(document, components, L"Directory", folders.Paths());
+        }
+    }
+    bool merged = components.IsValid();
 
     if (!document.SaveIndented(manifestPath, L"utf-8"))
         return ManifestUpdate::SaveFailed;

@@ -68,6 +68,26 @@ bool QXMLDocument::Load(const std::wstring& path)
     return SUCCEEDED(hr) && loaded != VARIANT_FALSE;
 }
 
+bool QXMLDocument::LoadXml(const std::wstring& markup)
+{
+    ScopedBstr text(markup);
+    if (!IsValid())
+        return false;
+    HRESULT hr = GetTypedInterface()->put_resolveExternals(VARIANT_FALSE);
+    if (SUCCEEDED(hr))
+        hr = GetTypedInterface()->put_validateOnParse(VARIANT_FALSE);
+    if (SUCCEEDED(hr))
+        hr = GetTypedInterface()->put_preserveWhiteSpace(VARIANT_TRUE);
+    if (FAILED(hr)) {
+        SetLastResult(hr);
+        return false;
+    }
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    hr = GetTypedInterface()->loadXML(text.get(), &loaded);
+    SetLastResult(hr);
+    return SUCCEEDED(hr) && loaded != VARIANT_FALSE;
+}
+
 bool QXMLDocument::GetParseError(long& line, long& column, std::wstring& reason) const
 {
     line = 0;

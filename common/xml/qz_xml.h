@@ -67,6 +67,9 @@ public:
     bool DisableAsync();
     // Loads without resolving external entities and without validation.
     bool Load(const std::wstring& path);
+    // Parses markup held in memory, as Load does a file, except that text of
+    // white space alone is kept: markup built in memory has no layout to drop.
+    bool LoadXml(const std::wstring& markup);
     // Why the last Load failed, as the parser reports it: the line and column
     // (1-based, 0 when it gives none) and its reason. False when it tells nothing.
     bool GetParseError(long& line, long& column, std::wstring& reason) const;
@@ -104,6 +107,8 @@ public:
     explicit QXMLNodeList(IXMLDOMNodeList* pointer) : QXMLDOMBaseT(pointer) {}
 
     QXMLNode GetItem(long index);
+    // The number of items; 0 for an empty wrapper or when the DOM cannot tell.
+    long GetLength() { return QueryLength(); }
     Iterator begin();
     Iterator end();
 

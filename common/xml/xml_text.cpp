@@ -105,6 +105,29 @@ bool AppendEscapedText(std::string& out, std::wstring_view text)
     return AppendEscaped(out, text, TextEntity);
 }
 
+bool AppendEscapedTextUtf16(std::wstring& out, std::wstring_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned long unit = static_cast<unsigned short>(text[i]);
+        if (const char* entity = TextEntity(text[i])) {
+            out.append(entity, entity + std::char_traits<char>::length(entity));
+            continue;
+        }
+        if (IsHighSurrogate(unit)) {
+            // A pair is two units of one character: both are copied.
+            if (i + 1 >= text.size() || !IsLowSurrogate(static_cast<unsigned short>(text[i + 1])))
+                return false;
+            out += text[i];
+            out += text[++i];
+            continue;
+        }
+        if (IsLowSurrogate(unit) || !IsXmlChar(unit))
+            return false;
+        out += text[i];
+    }
+    return true;
+}
+
 bool AppendEscapedAttributeValue(std::string& out, std::wstring_view text)
 {
     return AppendEscaped(out, text, AttributeEntity);

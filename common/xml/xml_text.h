@@ -18,6 +18,10 @@ bool AppendUtf8(std::string& out, std::wstring_view text);
 // not fold it into the following line feed.
 bool AppendEscapedText(std::string& out, std::wstring_view text);
 
+// The same escaping into UTF-16 markup, for text that is parsed again in
+// memory rather than written out.
+bool AppendEscapedTextUtf16(std::wstring& out, std::wstring_view text);
+
 // A double-quoted attribute value: as text, plus the quote, and tab and line
 // feed as references so that reading does not turn them into spaces.
 bool AppendEscapedAttributeValue(std::string& out, std::wstring_view text);

@@ -219,6 +219,13 @@ TEST_CASE("Escaping of character data, attribute values and CDATA")
         CHECK(Escaped(L"\u65E5<\u672C") == "\xE6\x97\xA5&lt;\xE6\x9C\xAC");
         std::string out;
         CHECK_FALSE(qz_xml::internal::AppendEscapedText(out, L"ok&\x02"));
+        // The same into UTF-16 markup: a pair stays whole, a lone half is refused.
+        std::wstring wide;
+        CHECK(qz_xml::internal::AppendEscapedTextUtf16(wide, L"R&D <x>\r\n\U0001F600"));
+        CHECK(wide == L"R&amp;D &lt;x&gt;&#13;\n\U0001F600");
+        CHECK_FALSE(qz_xml::internal::AppendEscapedTextUtf16(wide, L"ok\x02"));
+        CHECK_FALSE(qz_xml::internal::AppendEscapedTextUtf16(wide, L"a\xD83D"));
+        CHECK_FALSE(qz_xml::internal::AppendEscapedTextUtf16(wide, L"\xDE00" L"b"));
     }
     SUBCASE("attribute value")
     {

@@ -200,21 +200,28 @@ TEST_CASE_FIXTURE(ManifestFixture, "a failed save keeps the old manifest byte fo
         CHECK(UpdateUninstallManifest(folder.path()) == ManifestUpdate::SaveFailed);
         SetFileAttributesW(ManifestPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+    SUBCASE("a path that XML cannot carry")
+    {
+        Installer().installedFiles.push_back(L"C:\\App\\bad\x01.txt");
+        CHECK(UpdateUninstallManifest(folder.path()) == ManifestUpdate::SaveFailed);
+    }
     CHECK(xml_test::ReadBytes(ManifestPath()) == before);
     CHECK(xml_test::ListFolder(folder.path()) == Paths{L"tavrelunsetup.dat"});
 }
 
-TEST_CASE_FIXTURE(ManifestFixture, "Japanese and other non-ASCII paths survive the round trip")
+TEST_CASE_FIXTURE(ManifestFixture, "Japanese, other non-ASCII and markup characters in paths survive the round trip")
 {
     // 既存.txt in the earlier manifest, as UTF-8 with a byte-order mark.
     REQUIRE(folder.created());
     REQUIRE(xml_test::WriteBytes(ManifestPath(), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                                                  "<TavrelUninstall><Components><File>C:\\App\\\xE6\x97\xA2"
                                                  "\xE5\xAD\x98.txt</File></Components></TavrelUninstall>"));
-    Installed({L"C:\\App\\\u8ffd\u52a0 caf\u00e9.txt"}, {L"C:\\App\\\u30c7\u30fc\u30bf"});
+    const std::wstring markup = L"C:\\App\\R&D;&amp; \U0001F600]]>.txt";
+    Installed({L"C:\\App\\\u8ffd\u52a0 caf\u00e9.txt", markup}, {L"C:\\App\\\u30c7\u30fc\u30bf", L"C:\\A&B"});
     CHECK(UpdateUninstallManifest(folder.path()) == ManifestUpdate::Updated);
-    CHECK(Files() == Paths{L"C:\\App\\\u8ffd\u52a0 caf\u00e9.txt", ManifestPath(), L"C:\\App\\\u65e2\u5b58.txt"});
-    CHECK(Folders() == Paths{L"C:\\App\\\u30c7\u30fc\u30bf"});
+    CHECK(Files() == Paths{L"C:\\App\\\u8ffd\u52a0 caf\u00e9.txt", markup, ManifestPath(),
+                           L"C:\\App\\\u65e2\u5b58.txt"});
+    CHECK(Folders() == Paths{L"C:\\App\\\u30c7\u30fc\u30bf", L"C:\\A&B"});
 }
 
 TEST_CASE_FIXTURE(ManifestFixture, "after copying top-level files the folders still list every level of the path")

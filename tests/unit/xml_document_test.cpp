@@ -263,6 +263,28 @@ TEST_CASE("Editing replaces the components element as the manifest update does")
     CHECK(xml_test::MarkupOf(root).find(L"<Options>") < xml_test::MarkupOf(root).find(L"<Components>"));
 }
 
+TEST_CASE("Markup parsed in memory keeps white-space-only text and moves into another document")
+{
+    ComApartment com;
+    ScratchFolder folder(L"qzxml-loadxml");
+    REQUIRE(folder.created());
+    QXMLDocument scratch;
+    REQUIRE(scratch.Create());
+    CHECK_FALSE(scratch.LoadXml(L"<Components><File>x</Components>"));
+    CHECK(scratch.IsValid());
+    REQUIRE(scratch.LoadXml(L"<Components><File> </File><File>C:\\R&amp;D</File></Components>"));
+    QXMLNodeList files = scratch.SelectNodes(L"/Components/File");
+    CHECK(files.GetLength() == 2);
+    CHECK(xml_test::MarkupOf(scratch).find(L"<File> </File>") != std::wstring::npos);
+
+    QXMLDocument document = LoadedManifest(folder);
+    QXMLNode root = document.SelectSingleNode(L"/TavrelUninstall");
+    root.RemoveChild(root.SelectSingleNode(L"./Components").GetInterface());
+    REQUIRE(root.AppendChild(scratch.SelectSingleNode(L"/Components").GetInterface()).IsValid());
+    CHECK(TextsOf(document.SelectNodes(L"/TavrelUninstall/Components/File")).back() == L"C:\\R&D");
+    CHECK_FALSE(scratch.SelectSingleNode(L"/Components").IsValid());
+}
+
 TEST_CASE("Nodes keep their own reference after the document wrapper is gone")
 {
     ComApartment com;

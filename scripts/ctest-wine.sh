@@ -60,7 +60,7 @@ for ((id = 0; id < slots; id++)); do
 done
 wait "${starting[@]}"
 
-spec=$root/resources.json
-(IFS=,; echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${groups[*]}]}]}") > "$spec"
+resources=$root/resources.json
+(IFS=,; echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${groups[*]}]}]}") > "$resources"
 cd "$build"
-ctest --output-on-failure --no-tests=error -j"$slots" --resource-spec-file "$spec" "$@"
+ctest --output-on-failure --no-tests=error -j"$slots" --resource-spec-file "$resources" "$@"

@@ -25,7 +25,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 # The capture's fourth byte is not alpha: ImageMagick would take it as such.
-to_png() { convert-im6.q16 "$1" -alpha off +dither -colors 256 "PNG8:$2"; }
+# No date chunks, so that a picture that looks the same is the same file.
+to_png() { convert-im6.q16 "$1" -alpha off +dither -colors 256 -strip "PNG8:$2"; }
 
 if [ ! -x "$build/win64/tests/e2e/uishot.exe" ]; then
     "$root/scripts/build.sh" "$build"

@@ -60,7 +60,8 @@ for ((id = 0; id < slots; id++)); do
 done
 wait "${starting[@]}"
 
-resources=$root/resources.json
-(IFS=,; echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${groups[*]}]}]}") > "$resources"
+# The build's CTest configuration names this file.
+(IFS=,; echo "{\"version\": {\"major\": 1, \"minor\": 0}, \"local\": [{\"wine\": [${groups[*]}]}]}") \
+    > "$root/resources.json"
 cd "$build"
-ctest --output-on-failure --no-tests=error -j"$slots" --resource-spec-file "$resources" "$@"
+ctest --output-on-failure --no-tests=error -j"$slots" "$@"

@@ -290,3 +290,22 @@ bool IsFolderEmpty(HANDLE folder)
         }
     }
 }
+
+bool CountLinks(HANDLE entry, DWORD& links)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (!GetFileInformationByHandle(entry, &information))
+        return false;
+    links = information.nNumberOfLinks;
+    return true;
+}
+
+bool IsSameEntry(HANDLE first, HANDLE second)
+{
+    BY_HANDLE_FILE_INFORMATION one = {};
+    BY_HANDLE_FILE_INFORMATION other = {};
+    if (!GetFileInformationByHandle(first, &one) || !GetFileInformationByHandle(second, &other))
+        return false;
+    return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh
+        && one.nFileIndexLow == other.nFileIndexLow;
+}

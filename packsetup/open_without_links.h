@@ -63,3 +63,13 @@ private:
 bool ResetAttributes(HANDLE entry);
 bool MarkForDeletion(HANDLE entry);
 bool IsFolderEmpty(HANDLE folder);
+
+// How many names the open file has. A file with more than one is a hard link
+// that may share its data and attributes with a file elsewhere, which is
+// never ours to change through this name. False when it cannot be told.
+bool CountLinks(HANDLE entry, DWORD& links);
+
+// Whether two open handles hold the same file or folder, by volume and file
+// index: however either was spelled (8.3 alias, letter case, trailing dots)
+// or reached. False when either cannot be read.
+bool IsSameEntry(HANDLE first, HANDLE second);

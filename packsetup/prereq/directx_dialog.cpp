@@ -3,17 +3,16 @@
 #include <commctrl.h>
 
 #include "common/win/window_placement.h"
+#include "packsetup/prereq/phase_bar.h"
 #include "packsetup/res/resource.h"
 
 namespace {
-
-const UINT kMarqueePeriod = 100;
 
 INT_PTR CALLBACK DirectXDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     if (message != WM_INITDIALOG)
         return FALSE;
-    SendDlgItemMessageW(dialog, IDC_PREREQ_PHASE_BAR, PBM_SETMARQUEE, TRUE, kMarqueePeriod);
+    SendDlgItemMessageW(dialog, IDC_PREREQ_PHASE_BAR, PBM_SETMARQUEE, TRUE, kPhaseBarMarqueePeriod);
     CenterWindow(dialog, GetParent(dialog));
     return TRUE;
 }

@@ -4,18 +4,18 @@
 
 #include "common/win/text.h"
 #include "common/win/window_placement.h"
+#include "packsetup/prereq/phase_bar.h"
 #include "packsetup/res/resource.h"
 
 namespace {
 
-const UINT kMarqueePeriod = 100;
 const int kPhaseCount = 4;
 
 INT_PTR CALLBACK DotnetDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 {
     if (message != WM_INITDIALOG)
         return FALSE;
-    SendDlgItemMessageW(dialog, IDC_PREREQ_PHASE_BAR, PBM_SETMARQUEE, TRUE, kMarqueePeriod);
+    SendDlgItemMessageW(dialog, IDC_PREREQ_PHASE_BAR, PBM_SETMARQUEE, TRUE, kPhaseBarMarqueePeriod);
     SendDlgItemMessageW(dialog, IDC_PREREQ_PERCENT_BAR, PBM_SETRANGE32, 0, 100);
     CenterWindow(dialog, GetParent(dialog));
     return TRUE;

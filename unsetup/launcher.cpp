@@ -7,6 +7,7 @@
 #include "common/win/text.h"
 #include "unsetup/confirm_dialog.h"
 #include "unsetup/core_event.h"
+#include "unsetup/own_executable.h"
 #include "unsetup/program_paths.h"
 #include "unsetup/res/resource.h"
 #include "unsetup/uninstaller_definition.h"
@@ -45,6 +46,8 @@ bool StartCore(const std::wstring& folder, const std::wstring& corePath, bool de
 
 void RunLauncher(UninstallerSettings& settings)
 {
+    // Held until the launcher ends; the core is copied from this handle.
+    ScopedHandle self = HoldOwnExecutable();
     if (!LoadUninstallerDefinition(settings, false)) {
         ShowMessageBox(nullptr, LoadText(IDS_DEFINITION_LOAD_FAILED), kFallbackCaption, MB_OK | MB_ICONERROR);
         return;
@@ -59,10 +62,8 @@ void RunLauncher(UninstallerSettings& settings)
     // The copies go into a fresh folder that only administrators can
     // change, never over a file that is already there.
     WorkingFolder folder;
-    std::wstring self;
     std::wstring core;
-    if (!folder.Create() || !GetOwnExecutablePath(self) || !folder.PathOf(kCoreFileName, core)
-        || !CopyFileW(self.c_str(), core.c_str(), TRUE)) {
+    if (!self || !folder.Create() || !folder.PathOf(kCoreFileName, core) || !CopyHeldFile(self.get(), core)) {
         ReportError(settings, IDS_CORE_START_FAILED);
         return;
     }

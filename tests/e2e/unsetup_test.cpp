@@ -16,6 +16,7 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -291,9 +292,11 @@ struct DialogRun {
     bool focusOnNo = false;
 };
 
-// Runs the launcher, answers the confirmation dialog and waits for the whole
-// process tree, the self-removal batch included.
-DialogRun RunWithConfirmation(const uiauto::LaunchOptions& options, Answer answer)
+// Runs the launcher, does what is asked while the confirmation dialog is open,
+// answers it and waits for the whole process tree, the self-removal batch
+// included.
+DialogRun RunWithConfirmation(const uiauto::LaunchOptions& options, Answer answer,
+                              const std::function<void()>& whileAsking = nullptr)
 {
     DialogRun result;
     uiauto::Session session(uiauto::AnswerRules().Otherwise(IDOK));
@@ -308,6 +311,8 @@ DialogRun RunWithConfirmation(const uiauto::LaunchOptions& options, Answer answe
         thread.cbSize = sizeof(thread);
         if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread))
             result.focusOnNo = thread.hwndFocus == GetDlgItem(dialog, IDCANCEL);
+        if (whileAsking)
+            whileAsking();
         switch (answer) {
         case Answer::YesWithUserData:
             SendDlgItemMessageW(dialog, 1009, BM_SETCHECK, BST_CHECKED, 0);
@@ -523,6 +528,29 @@ TEST_CASE("a program planted under the core's name in a temporary folder is neve
         CHECK_FALSE(inSystemTemp.Ran());
         CHECK_FALSE(Exists(installation.folder.PathOf(L"data\\a.txt")));
     }
+    CHECK(installation.TemporaryLeftovers() == "");
+}
+
+TEST_CASE("a program put under the launcher's name while it asks never runs as the core")
+{
+    Installation installation(L"swapped-launcher");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(false));
+    const std::wstring aside = installation.program + L".old";
+    const std::wstring replacement = standin::VariantPath(standin::kVersion1_3_0);
+    bool renamed = false;
+
+    // A user who can write the installation folder swaps the running program.
+    DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes, [&] {
+        renamed = MoveFileW(installation.program.c_str(), aside.c_str()) != FALSE;
+        if (renamed)
+            CopyFileW(replacement.c_str(), installation.program.c_str(), FALSE);
+    });
+    INFO("renamed: " << renamed);
+    CheckCompleted(result);
+    for (const std::wstring& added : installation.NewInSystemTemp())
+        CHECK_FALSE(Exists(standin::MarkerPathFor(added + L"\\tavrelunsetup.bin")));
+    CHECK_FALSE(Exists(installation.folder.PathOf(L"data\\a.txt")));
     CHECK(installation.TemporaryLeftovers() == "");
 }
 

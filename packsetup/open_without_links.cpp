@@ -193,6 +193,7 @@ EntryOpening LinkFreeFolders::Open(const std::wstring& path, ACCESS_MASK access,
         if (!rootFolder_)
             return result;
         root_ = root;
+        rootWithin_ = bounds_ && bounds_->IsTreeTop(rootFolder_.get());
     }
     std::wstring levelPath = root;
     for (size_t i = 0; i < kept; ++i)
@@ -208,6 +209,8 @@ EntryOpening LinkFreeFolders::Open(const std::wstring& path, ACCESS_MASK access,
             return EntryOpening::Refused;
         if (!(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
             return EntryOpening::Missing;
+        bool aboveWithin = within_.empty() ? rootWithin_ : within_.back();
+        within_.push_back(bounds_ && (aboveWithin || bounds_->IsTreeTop(folder.handle.get())));
         names_.push_back(levels[i]);
         folders_.push_back(std::move(folder.handle));
         levelPath += L'\\';
@@ -216,8 +219,12 @@ EntryOpening LinkFreeFolders::Open(const std::wstring& path, ACCESS_MASK access,
     OpenedEntry opened;
     HANDLE parent = folders_.empty() ? rootFolder_.get() : folders_.back().get();
     result = OpenLevel(parent, levels.back(), levelPath, access, 0, opened);
-    if (result == EntryOpening::Opened)
-        entry = std::move(opened);
+    if (result != EntryOpening::Opened)
+        return result;
+    bool parentWithin = within_.empty() ? rootWithin_ : within_.back();
+    if (bounds_ && !parentWithin && !bounds_->Holds(opened.handle.get()))
+        return EntryOpening::Refused;
+    entry = std::move(opened);
     return result;
 }
 
@@ -226,6 +233,14 @@ void LinkFreeFolders::Release()
     KeepLevels(0);
     rootFolder_.Reset();
     root_.clear();
+    rootWithin_ = false;
+}
+
+void LinkFreeFolders::KeepWithin(const FolderBounds& bounds)
+{
+    // The levels held so far were not measured against these bounds.
+    Release();
+    bounds_ = &bounds;
 }
 
 void LinkFreeFolders::KeepLevels(size_t count)
@@ -234,7 +249,53 @@ void LinkFreeFolders::KeepLevels(size_t count)
     while (folders_.size() > count) {
         folders_.pop_back();
         names_.pop_back();
+        within_.pop_back();
     }
+}
+
+bool FolderBounds::AddTree(const std::wstring& folder)
+{
+    return Add(folder, trees_);
+}
+
+bool FolderBounds::AddFolder(const std::wstring& folder)
+{
+    return Add(folder, folders_);
+}
+
+bool FolderBounds::IsTreeTop(HANDLE folder) const
+{
+    return IsListed(folder, trees_);
+}
+
+bool FolderBounds::Holds(HANDLE entry) const
+{
+    return IsListed(entry, trees_) || IsListed(entry, folders_);
+}
+
+bool FolderBounds::Add(const std::wstring& folder, std::vector<Identity>& list)
+{
+    OpenedEntry opened;
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (OpenEntryWithoutLinks(folder, 0, opened) != EntryOpening::Opened || opened.isLink
+        || !(opened.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        || !GetFileInformationByHandle(opened.handle.get(), &information))
+        return false;
+    list.push_back({information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow});
+    return true;
+}
+
+bool FolderBounds::IsListed(HANDLE entry, const std::vector<Identity>& list)
+{
+    BY_HANDLE_FILE_INFORMATION information = {};
+    if (list.empty() || !GetFileInformationByHandle(entry, &information))
+        return false;
+    for (const Identity& listed : list) {
+        if (listed.volume == information.dwVolumeSerialNumber && listed.indexHigh == information.nFileIndexHigh
+            && listed.indexLow == information.nFileIndexLow)
+            return true;
+    }
+    return false;
 }
 
 bool ResetAttributes(HANDLE entry)

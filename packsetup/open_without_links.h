@@ -11,7 +11,8 @@
 enum class EntryOpening {
     Opened,   // the entry itself is open (a link as the link, never its target)
     Missing,  // the entry or a folder above it does not exist, or the path is empty
-    Refused,  // the path is not a plain full path, or a folder on the way is a junction or link
+    Refused,  // the path is not a plain full path, a folder on the way is a junction or link, or the
+              // entry lies outside the bounds that the opening is kept within
     Failed,   // the entry exists but could not be opened (in use, access denied)
 };
 
@@ -28,6 +29,8 @@ struct OpenedEntry {
 // that was checked. Where the system would open a link's target rather than
 // the link (the handle and the name disagree), the entry is refused.
 EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
+
+class FolderBounds;
 
 // The same opening for a run of entries, keeping the folders opened for the
 // last one: a manifest lists a folder's files together, so the next entry
@@ -47,6 +50,13 @@ public:
     EntryOpening Open(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
     void Release();
 
+    // From now on Open reaches only what lies within the bounds: an entry
+    // with the top of one of their trees among the levels on its way, or the
+    // top or a single folder of the bounds itself; anything else is Refused.
+    // Decided on the levels as they are opened, never on the path's spelling.
+    // The bounds must outlive the openings.
+    void KeepWithin(const FolderBounds& bounds);
+
 private:
     void KeepLevels(size_t count);
 
@@ -55,6 +65,40 @@ private:
     // folders_[i] is the folder names_[i] inside folders_[i - 1] (or the root).
     std::vector<std::wstring> names_;
     std::vector<ScopedHandle> folders_;
+    const FolderBounds* bounds_ = nullptr;
+    // Whether the root, and folders_[i], is at or below the top of a tree.
+    bool rootWithin_ = false;
+    std::vector<bool> within_;
+};
+
+// Folders that a run of openings can be kept within: whole trees, and single
+// folders without what lies inside them. Each is opened once without links
+// and known by its volume and file index, not by its name, so that 8.3
+// aliases, letter case and trailing dots or blanks neither widen nor narrow
+// the bounds. No handle is kept: a held folder could not be removed while
+// the run goes on.
+class FolderBounds {
+public:
+    // False, with the bounds unchanged, when the folder cannot be opened, is
+    // not a folder or is a junction or link.
+    bool AddTree(const std::wstring& folder);
+    bool AddFolder(const std::wstring& folder);
+
+    bool IsTreeTop(HANDLE folder) const;
+    // The top of a tree or a single folder.
+    bool Holds(HANDLE entry) const;
+
+private:
+    struct Identity {
+        DWORD volume;
+        DWORD indexHigh;
+        DWORD indexLow;
+    };
+    static bool Add(const std::wstring& folder, std::vector<Identity>& list);
+    static bool IsListed(HANDLE entry, const std::vector<Identity>& list);
+
+    std::vector<Identity> trees_;
+    std::vector<Identity> folders_;
 };
 
 // Through an open handle, never the path: attributes set to normal (read-only,

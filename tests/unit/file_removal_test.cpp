@@ -5,6 +5,7 @@
 
 #include "package_test_support.h"
 #include "packsetup/file_removal.h"
+#include "packsetup/open_without_links.h"
 
 using package_test::CountedWaits;
 using package_test::IsFolder;
@@ -89,5 +90,52 @@ TEST_CASE("an over-long path is never cut down to another one")
     CHECK_FALSE(DeleteFileWithRetry(victim + L"xyz"));
     CHECK_FALSE(RemoveEmptyFolder(victim + L"xyz"));
     CHECK(xml_test::FileExists(victim));
+    CHECK(waits.waits().empty());
+}
+
+TEST_CASE("removals kept within bounds reach a tree and single folders by what they are, not by their names")
+{
+    xml_test::ScratchFolder root(L"remove-bounded");
+    REQUIRE(root.created());
+    const std::wstring inside = root.File(L"Installed Program\\data\\a.bin");
+    // Its name begins with the tree's name.
+    const std::wstring victim = root.File(L"Installed Program Elsewhere\\victim.dll");
+    REQUIRE(MakeFolder(root.File(L"Installed Program")));
+    REQUIRE(MakeFolder(root.File(L"Installed Program\\data")));
+    REQUIRE(MakeFolder(root.File(L"Installed Program Elsewhere")));
+    REQUIRE(MakeFolder(root.File(L"Level")));
+    REQUIRE(MakeFolder(root.File(L"Level\\Empty")));
+    REQUIRE(WriteSizedFile(inside, 1));
+    REQUIRE(WriteSizedFile(victim, 1));
+
+    // The tree in other letter case and, where the system gives one, by its 8.3 alias.
+    std::wstring tree = root.File(L"INSTALLED PROGRAM");
+    wchar_t alias[MAX_PATH] = L"";
+    DWORD length = GetShortPathNameW(tree.c_str(), alias, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        tree = alias;
+    FolderBounds bounds;
+    REQUIRE(bounds.AddTree(tree));
+    REQUIRE(bounds.AddFolder(root.File(L"Level")));
+    CHECK_FALSE(bounds.AddTree(root.File(L"absent")));
+    CHECK_FALSE(bounds.AddFolder(inside));
+
+    LinkFreeFolders folders;
+    folders.KeepWithin(bounds);
+    CountedWaits waits;
+    CHECK(DeleteFileWithRetry(inside, folders));
+    CHECK_FALSE(xml_test::FileExists(inside));
+    CHECK_FALSE(DeleteFileWithRetry(victim, folders));
+    CHECK(xml_test::FileExists(victim));
+    // Inside a single folder is outside the bounds; the folder itself is not.
+    CHECK_FALSE(RemoveEmptyFolder(root.File(L"Level\\Empty"), folders));
+    CHECK(IsFolder(root.File(L"Level\\Empty")));
+    REQUIRE(RemoveEmptyFolder(root.File(L"Level\\Empty")));
+    CHECK(RemoveEmptyFolder(root.File(L"Level"), folders));
+    CHECK_FALSE(IsFolder(root.File(L"Level")));
+    CHECK(RemoveEmptyFolder(root.File(L"Installed Program\\data"), folders));
+    CHECK(RemoveEmptyFolder(root.File(L"Installed Program"), folders));
+    CHECK_FALSE(IsFolder(root.File(L"Installed Program")));
+    // A refusal is not retried.
     CHECK(waits.waits().empty());
 }

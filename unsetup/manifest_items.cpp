@@ -23,11 +23,11 @@ void AddManifestItems(UninstallWorkLists& lists, qz_xml::QXMLDocument& manifest)
     qz_xml::QXMLNodeList files = manifest.SelectNodes(L"/TavrelUninstall/Components/File");
     if (files.IsValid()) {
         for (auto it = files.begin(); it != files.end(); ++it)
-            lists.AddFile((*it).GetText());
+            lists.AddFile((*it).GetText(), UninstallWorkLists::Origin::Manifest);
     }
     qz_xml::QXMLNodeList folders = manifest.SelectNodes(L"/TavrelUninstall/Components/Directory");
     if (folders.IsValid()) {
         for (auto it = folders.begin(); it != folders.end(); ++it)
-            lists.AddFolder((*it).GetText());
+            lists.AddFolder((*it).GetText(), UninstallWorkLists::Origin::Manifest);
     }
 }

@@ -9,5 +9,5 @@
 bool IsCurrentUserMode(qz_xml::QXMLDocument& manifest);
 
 // The manifest's Components/File entries as files and Components/Directory
-// entries as folders, in document order.
+// entries as folders, in document order, each of manifest origin.
 void AddManifestItems(UninstallWorkLists& lists, qz_xml::QXMLDocument& manifest);

@@ -9,6 +9,7 @@
 #include "packsetup/package_paths.h"
 #include "unsetup/core_event.h"
 #include "unsetup/launcher_image.h"
+#include "unsetup/manifest_trust.h"
 #include "unsetup/program_paths.h"
 #include "unsetup/progress_window.h"
 #include "unsetup/res/resource.h"
@@ -73,7 +74,8 @@ bool RunUninstallCore(UninstallerSettings& settings, DWORD launcherProcessId)
         ReportError(settings, IDS_INTERNAL_ERROR_06);
         return false;
     }
-    if (!FitsMaxPath(manifestPath) || !settings.manifest.Load(manifestPath)) {
+    if (!FitsMaxPath(manifestPath)
+        || !LoadUninstallManifest(settings.manifest, manifestPath, settings.manifestTrusted)) {
         ReportError(settings, IDS_MANIFEST_LOAD_FAILED);
         return false;
     }

@@ -9,9 +9,12 @@
 #include "common/win/text.h"
 #include "common/xml/atl_compat.h"
 #include "packsetup/file_removal.h"
+#include "packsetup/open_without_links.h"
 #include "unsetup/app_data_items.h"
 #include "unsetup/manifest_items.h"
+#include "unsetup/manifest_trust.h"
 #include "unsetup/product_registry.h"
+#include "unsetup/program_paths.h"
 #include "unsetup/res/resource.h"
 #include "unsetup/uninstaller_settings.h"
 #include "unsetup/user_data_items.h"
@@ -38,7 +41,16 @@ void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& sett
         AddLocalDataItems(lists, local, settings.appDataPath);
     AddManifestItems(lists, settings.manifest);
 
-    DeleteListedFiles(lists);
+    FolderBounds manifestBounds;
+    const FolderBounds* bounds = nullptr;
+    if (!settings.manifestTrusted) {
+        std::wstring profile;
+        GetShellFolderPath(CSIDL_PROFILE, params.progressWindow, profile);
+        BoundUntrustedManifest(manifestBounds, FolderOfPath(params.launcherExecutable), profile);
+        bounds = &manifestBounds;
+    }
+
+    DeleteListedFiles(lists, bounds);
     RemoveProductRegistry(SystemRegistryRoots(), settings, currentUserMode);
 
     SetEvent(params.launcherEvent);
@@ -46,7 +58,7 @@ void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& sett
     Sleep(kPauseBeforeLauncherDeletionMs);
     DeleteFileOnce(params.launcherExecutable);
 
-    RemoveListedFolders(lists);
+    RemoveListedFolders(lists, bounds);
 }
 
 } // namespace

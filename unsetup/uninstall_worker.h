@@ -16,5 +16,7 @@ struct UninstallWorkerParams {
 // the application-data folders, the user's data (when asked) and the
 // manifest, deletes the files, removes the registry keys, lets the launcher
 // go, deletes the launcher's executable and removes the emptied folders
-// deepest first. Single failures are never reported. Returns 0.
+// deepest first. What an untrusted manifest lists is removed only within the
+// bounds of BoundUntrustedManifest; the rest of it stays. Single failures are
+// never reported. Returns 0.
 DWORD WINAPI UninstallWorker(void* params);

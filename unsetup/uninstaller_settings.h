@@ -14,6 +14,9 @@ struct UninstallerSettings {
     // The uninstall manifest: loaded on the main thread before the worker
     // starts, read only by the worker while it runs.
     qz_xml::QXMLDocument manifest;
+    // Whether what the manifest lists may be removed wherever it lies, set
+    // with the load (LoadUninstallManifest).
+    bool manifestTrusted = false;
     bool deleteUserData = false;
     bool testEdition = false;
     // Registry paths relative to a hive.

@@ -30,20 +30,31 @@ bool OrdinalGreater(const std::wstring& left, const std::wstring& right)
 
 } // namespace
 
-void UninstallWorkLists::AddFile(const std::wstring& path)
+void UninstallWorkLists::AddFile(const std::wstring& path, Origin origin)
 {
-    if (IsUsablePath(path))
-        files_.push_back(path);
+    if (!IsUsablePath(path))
+        return;
+    files_.push_back(path);
+    fileOrigins_.push_back(origin);
 }
 
-void UninstallWorkLists::AddFolder(const std::wstring& path)
+void UninstallWorkLists::AddFolder(const std::wstring& path, Origin origin)
 {
     if (!IsUsablePath(path))
         return;
     std::wstring folder(path);
     RemoveOneTrailingBackslash(folder);
-    if (folderSet_.insert(folder).second)
+    auto added = folderOrigins_.insert(std::make_pair(folder, origin));
+    if (added.second)
         folders_.push_back(folder);
+    else if (origin == Origin::Fixed)
+        added.first->second = Origin::Fixed;
+}
+
+UninstallWorkLists::Origin UninstallWorkLists::FolderOrigin(const std::wstring& folder) const
+{
+    auto found = folderOrigins_.find(folder);
+    return found == folderOrigins_.end() ? Origin::Fixed : found->second;
 }
 
 std::vector<std::wstring> UninstallWorkLists::FoldersDeepestFirst() const
@@ -53,16 +64,29 @@ std::vector<std::wstring> UninstallWorkLists::FoldersDeepestFirst() const
     return sorted;
 }
 
-void DeleteListedFiles(const UninstallWorkLists& lists)
+void DeleteListedFiles(const UninstallWorkLists& lists, const FolderBounds* manifestBounds)
 {
-    LinkFreeFolders folders;
-    for (const std::wstring& file : lists.Files())
-        DeleteFileWithRetry(file, folders);
+    LinkFreeFolders anywhere;
+    LinkFreeFolders bounded;
+    if (manifestBounds)
+        bounded.KeepWithin(*manifestBounds);
+    for (size_t i = 0; i < lists.Files().size(); ++i) {
+        bool keepWithin = manifestBounds && lists.FileOrigin(i) == UninstallWorkLists::Origin::Manifest;
+        DeleteFileWithRetry(lists.Files()[i], keepWithin ? bounded : anywhere);
+    }
 }
 
-void RemoveListedFolders(const UninstallWorkLists& lists)
+void RemoveListedFolders(const UninstallWorkLists& lists, const FolderBounds* manifestBounds)
 {
-    LinkFreeFolders folders;
-    for (const std::wstring& folder : lists.FoldersDeepestFirst())
-        RemoveEmptyFolder(folder, folders);
+    LinkFreeFolders anywhere;
+    LinkFreeFolders bounded;
+    if (manifestBounds)
+        bounded.KeepWithin(*manifestBounds);
+    for (const std::wstring& folder : lists.FoldersDeepestFirst()) {
+        bool keepWithin = manifestBounds && lists.FolderOrigin(folder) == UninstallWorkLists::Origin::Manifest;
+        // A folder that the other run still holds open would only go once
+        // that run let go of it, too late for the folders above it.
+        (keepWithin ? anywhere : bounded).Release();
+        RemoveEmptyFolder(folder, keepWithin ? bounded : anywhere);
+    }
 }

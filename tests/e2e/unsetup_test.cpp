@@ -494,6 +494,33 @@ TEST_CASE("for the current user only the user's hive is touched; user data goes,
     CHECK(installation.TemporaryLeftovers() == "");
 }
 
+TEST_CASE("a per-user installation's manifest reaches nothing outside the installation and the profile")
+{
+    Installation installation(L"per-user-manifest");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(true));
+    e2e::ScratchFolder elsewhere(L"unsetup-per-user-manifest-elsewhere");
+    REQUIRE(elsewhere.Ready());
+    const std::wstring victim = elsewhere.PathOf(L"system.dll");
+    const std::wstring emptyFolder = elsewhere.PathOf(L"Empty");
+    REQUIRE(MakeFile(victim));
+    REQUIRE(MakeFolders({emptyFolder}));
+    // The manifest of a per-user installation is the user's to edit.
+    const std::wstring root = installation.folder.Path();
+    REQUIRE(installation.WriteManifest({root + L"\\data\\a.txt", root + L"\\data\\sub\\b.txt", victim,
+                                        root + L"\\tavrelunsetup.dat", root + L"\\unsetup.def",
+                                        root + L"\\unsetup.exe"},
+                                       {root, root + L"\\data", root + L"\\data\\sub", emptyFolder}, true));
+
+    DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
+    CheckCompleted(result);
+
+    CHECK(Exists(victim));
+    CHECK(Exists(emptyFolder));
+    CHECK_FALSE(Exists(root));
+    CHECK(installation.TemporaryLeftovers() == "");
+}
+
 TEST_CASE("a test edition keeps the associations")
 {
     Installation installation(L"test-edition", L"test");

@@ -1,13 +1,17 @@
 // What the uninstall worker lists for removal: the fixed places, the
-// manifest's entries, the folder list's rules and the deepest-first order.
+// manifest's entries, the folder list's rules and the deepest-first order;
+// and what an untrusted manifest can still reach.
 #include <doctest/doctest.h>
 
 #include <string>
 #include <vector>
 
+#include "packsetup/open_without_links.h"
+#include "tests/unit/package_test_support.h"
 #include "tests/unit/xml_test_support.h"
 #include "unsetup/app_data_items.h"
 #include "unsetup/manifest_items.h"
+#include "unsetup/manifest_trust.h"
 #include "unsetup/work_lists.h"
 
 typedef std::vector<std::wstring> Paths;
@@ -118,4 +122,39 @@ TEST_CASE("current-user mode is a CurrentUser value that is not 0")
     CHECK_FALSE(modeOf(L"<Options><CurrentUser/></Options>"));
     CHECK_FALSE(modeOf(L"<Options/>"));
     CHECK_FALSE(modeOf(L""));
+}
+
+TEST_CASE("an untrusted manifest reaches the installation, the profile and the levels above; fixed places go")
+{
+    xml_test::ScratchFolder root(L"untrusted-manifest");
+    REQUIRE(root.created());
+    const std::wstring parent = root.File(L"Parent");
+    const std::wstring installed = parent + L"\\Install";
+    const std::wstring profile = root.File(L"Profile");
+    const std::wstring elsewhere = root.File(L"Elsewhere");
+    for (const std::wstring& folder :
+         {parent, installed, installed + L"\\data", profile, elsewhere, elsewhere + L"\\Empty"})
+        REQUIRE(package_test::MakeFolder(folder));
+    for (const std::wstring& file : {installed + L"\\data\\a.txt", profile + L"\\b.txt",
+                                     elsewhere + L"\\victim.dll", elsewhere + L"\\exception.log"})
+        REQUIRE(package_test::WriteSizedFile(file, 1));
+
+    UninstallWorkLists lists;
+    lists.AddFile(elsewhere + L"\\exception.log");
+    const UninstallWorkLists::Origin manifest = UninstallWorkLists::Origin::Manifest;
+    for (const std::wstring& file :
+         {installed + L"\\data\\a.txt", profile + L"\\b.txt", elsewhere + L"\\victim.dll"})
+        lists.AddFile(file, manifest);
+    for (const std::wstring& folder : {parent, installed, installed + L"\\data", elsewhere + L"\\Empty"})
+        lists.AddFolder(folder, manifest);
+    FolderBounds bounds;
+    BoundUntrustedManifest(bounds, installed, profile);
+    DeleteListedFiles(lists, &bounds);
+    RemoveListedFolders(lists, &bounds);
+
+    CHECK_FALSE(xml_test::FileExists(parent));
+    CHECK_FALSE(xml_test::FileExists(profile + L"\\b.txt"));
+    CHECK_FALSE(xml_test::FileExists(elsewhere + L"\\exception.log"));
+    CHECK(xml_test::FileExists(elsewhere + L"\\victim.dll"));
+    CHECK(package_test::IsFolder(elsewhere + L"\\Empty"));
 }

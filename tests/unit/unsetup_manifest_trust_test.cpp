@@ -68,17 +68,10 @@ TEST_CASE("a manifest is left to administrators only when they own it and nobody
     CHECK_FALSE(WithNullDacl());
     // Write, delete (and so rename), add or take out entries, re-permit, take
     // ownership: for anyone else on the object, or handed down to the users.
-    const std::wstring grants[] = {L"(A;;0x2;;;BU)",
-                                   L"(A;;0x4;;;PU)",
-                                   L"(A;;0x10000;;;AU)",
-                                   L"(A;;0x40;;;IU)",
-                                   L"(A;;0x40000;;;WD)",
-                                   L"(A;;0x80000;;;" + user + L")",
-                                   L"(A;;GW;;;S-1-5-21-1-2-3-1002)",
-                                   L"(A;OICIIO;0x2;;;BU)",
-                                   L"(A;OICIIO;GA;;;AU)",
-                                   L"(A;CIIO;0x40000;;;WD)",
-                                   L"(A;OIIO;GA;;;" + user + L")"};
+    const std::wstring grants[] = {
+        L"(A;;0x2;;;BU)", L"(A;;0x4;;;PU)", L"(A;;0x10000;;;AU)", L"(A;;0x40;;;IU)", L"(A;;0x40000;;;WD)",
+        L"(A;;0x80000;;;" + user + L")", L"(A;;GW;;;S-1-5-21-1-2-3-1002)", L"(A;OICIIO;0x2;;;BU)",
+        L"(A;OICIIO;GA;;;AU)", L"(A;CIIO;0x40000;;;WD)", L"(A;OIIO;GA;;;" + user + L")"};
     for (const std::wstring& grant : grants) {
         INFO(std::string(grant.begin(), grant.end()));
         CHECK_FALSE(LeftToAdministrators(L"O:BA" + programFiles + grant));

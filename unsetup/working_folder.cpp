@@ -1,9 +1,9 @@
 #include "unsetup/working_folder.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 #include <sddl.h>
 
+#include "common/win/random_bytes.h"
 #include "packsetup/package_paths.h"
 #include "unsetup/program_paths.h"
 
@@ -37,7 +37,7 @@ private:
 bool RandomFolderName(std::wstring& name)
 {
     unsigned char bytes[8];
-    if (!RtlGenRandom(bytes, sizeof(bytes)))
+    if (!GenerateRandomBytes(bytes, sizeof(bytes)))
         return false;
     static const wchar_t kDigits[] = L"0123456789abcdef";
     name = kFolderPrefix;

@@ -464,9 +464,21 @@ TEST_CASE("for the current user only the user's hive is touched; user data goes,
     REQUIRE(outside.Ready());
     REQUIRE(MakeFile(outside.PathOf(L"not-mine.png")));
     REQUIRE(test_links::MakeFolderLink(installation.roamingProduct + L"\\UserImage\\Linked", outside.Path()));
+    // A file that the uninstall deletes, made a hard link to a protected file.
+    const DWORD guarded = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const std::wstring protectedFile = outside.PathOf(L"protected.sys");
+    const std::wstring log = installation.roamingProduct + L"\\exception.log";
+    REQUIRE(MakeFile(protectedFile));
+    REQUIRE(DeleteFileW(log.c_str()));
+    REQUIRE(CreateHardLinkW(log.c_str(), protectedFile.c_str(), nullptr));
+    REQUIRE(SetFileAttributesW(protectedFile.c_str(), guarded));
 
     DialogRun result = RunWithConfirmation(installation.Launch(), Answer::YesWithUserData);
     CheckCompleted(result);
+    // The link shares the protected file's attributes: left as they were, so
+    // the read-only link stays too.
+    CHECK((GetFileAttributesW(protectedFile.c_str()) & guarded) == guarded);
+    SetFileAttributesW(protectedFile.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     // Everything listed, so the installation folder goes as well.
     CHECK_FALSE(Exists(installation.folder.Path()));

@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include "common/win/random_bytes.h"
+#include "common/win/security_descriptor.h"
 #include "packsetup/package_paths.h"
 #include "unsetup/program_paths.h"
 
@@ -15,24 +16,6 @@ const wchar_t kFolderSecurity[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 const int kNameAttempts = 16;
 // Every file that the launcher or the core may leave in the folder.
 const wchar_t* const kWorkingFileNames[] = {L"tavrelunsetup.bin", L"tavrelunsetup.def", L"tavrelunsetup.bat"};
-
-class ScopedSecurityDescriptor {
-public:
-    ScopedSecurityDescriptor() = default;
-    ~ScopedSecurityDescriptor()
-    {
-        if (descriptor_)
-            LocalFree(descriptor_);
-    }
-    ScopedSecurityDescriptor(const ScopedSecurityDescriptor&) = delete;
-    ScopedSecurityDescriptor& operator=(const ScopedSecurityDescriptor&) = delete;
-
-    PSECURITY_DESCRIPTOR* Receive() { return &descriptor_; }
-    PSECURITY_DESCRIPTOR get() const { return descriptor_; }
-
-private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-};
 
 bool RandomFolderName(std::wstring& name)
 {

@@ -538,6 +538,29 @@ TEST_CASE("a program planted under the core's name in a temporary folder is neve
     CHECK(installation.TemporaryLeftovers() == "");
 }
 
+TEST_CASE("an event under the core's name made first by another program: 137, nothing copied or started")
+{
+    Installation installation(L"event-taken");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(false));
+    HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, L"TavrelUninstallCore");
+    REQUIRE(taken != nullptr);
+
+    DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
+    CloseHandle(taken);
+    INFO(e2e::Describe(result.run));
+    CHECK(result.dialogShown);
+    CHECK_FALSE(result.run.timedOut);
+    REQUIRE(result.run.messageBoxes.size() == 1);
+    CheckBox(result.run.messageBoxes[0], kCaption,
+             e2e::Localized(L"Could not start uninstallation process.",
+                            L"アンインストール処理を起動することができませんでした。"),
+             IconKind::Error);
+    CHECK(result.run.processes.size() == 1);
+    CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
+    CHECK(installation.TemporaryLeftovers() == "");
+}
+
 TEST_CASE("No, Escape and the close box end the launcher with no message and nothing copied")
 {
     Installation installation(L"declined");
@@ -657,6 +680,36 @@ TEST_CASE("a core that cannot bind to its launcher says so, then that the uninst
                  IconKind::Error);
         CheckBox(run.messageBoxes[1], kCaption, FailedText(), IconKind::Error);
         CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
+    }
+    SUBCASE("started by hand with the id of a program that is not its launcher: 138, then 145, nothing deleted")
+    {
+        // Any running program with a manifest of the attacker's beside it,
+        // the event made first and a guessed handle value on the line.
+        e2e::ScratchFolder bait(L"unsetup-core-failures-bait");
+        const std::wstring other = bait.CopyProgram(standin::VariantPath(standin::kVersion1_3_0), L"other.exe");
+        REQUIRE(!other.empty());
+        REQUIRE(Installation::WriteText(bait.PathOf(L"tavrelunsetup.dat"),
+                                        L"<TavrelUninstall><Components><File>"
+                                            + installation.folder.PathOf(L"data\\a.txt")
+                                            + L"</File></Components></TavrelUninstall>"));
+        standin::Process running;
+        REQUIRE(running.Start(other, L"/ExitAfter:60000"));
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, L"TavrelUninstallCore");
+        REQUIRE(event != nullptr);
+        REQUIRE(CopyFileW(installation.folder.PathOf(L"unsetup.def").c_str(),
+                          installation.folder.PathOf(L"tavrelunsetup.def").c_str(), FALSE));
+        RunResult run = uiauto::Run(installation.Launch(L"/u0," + std::to_wstring(running.Id()) + L",4"),
+                                    uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
+        CloseHandle(event);
+        INFO(e2e::Describe(run));
+        REQUIRE(run.messageBoxes.size() == 2);
+        CheckBox(run.messageBoxes[0], kCaption,
+                 e2e::Localized(L"Internal error has occurred. Could not process uninstall. (01)",
+                                L"内部エラーが発生しました。アンインストールを続行できません。(01)"),
+                 IconKind::Error);
+        CheckBox(run.messageBoxes[1], kCaption, FailedText(), IconKind::Error);
+        CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
+        CHECK(Exists(other));
     }
     SUBCASE("no manifest beside the launcher: 144, then 145, and the launcher is let go at once")
     {

@@ -11,8 +11,9 @@ class LinkFreeFolders;
 // that leads through a link, or that is not a full path, is refused: false,
 // nothing touched, no retry. A link itself is removed as the link.
 
-// Deletes a file, clearing its attributes first; up to five attempts 100 ms
-// apart. True when the file is gone, including when it never existed; false
+// Deletes a file, clearing its attributes first unless it has other names
+// (hard links), whose attributes are the same file's; up to five attempts
+// 100 ms apart. True when the file is gone, including when it never existed; false
 // when it stays, or when the path does not fit in MAX_PATH.
 bool DeleteFileWithRetry(const std::wstring& path);
 // The same within a run of removals that reuses the folders opened for the

@@ -50,7 +50,14 @@ bool ReadCoreArguments(const wchar_t* arguments, CoreArguments& parsed)
     ++text;
     if (!ReadDecimal(text, processId))
         return false;
+    int handle = 0;
+    if (*text == L',') {
+        ++text;
+        if (!ReadDecimal(text, handle) || handle < 0)
+            handle = 0;
+    }
     parsed.deleteUserData = flag != 0;
     parsed.launcherProcessId = static_cast<DWORD>(processId);
+    parsed.launcherHandle = static_cast<DWORD>(handle);
     return true;
 }

@@ -18,10 +18,10 @@
 
 namespace {
 
-bool RunUninstallCoreSafely(UninstallerSettings& settings, DWORD launcherProcessId)
+bool RunUninstallCoreSafely(UninstallerSettings& settings, const CoreArguments& arguments)
 {
     try {
-        return RunUninstallCore(settings, launcherProcessId);
+        return RunUninstallCore(settings, arguments);
     } catch (const ATL::CAtlException&) {
     } catch (const std::bad_alloc&) {
     }
@@ -54,7 +54,7 @@ void RunCoreRole(UninstallerSettings& settings, const wchar_t* arguments)
     }
     settings.deleteUserData = parsed.deleteUserData;
 
-    if (RunUninstallCoreSafely(settings, parsed.launcherProcessId))
+    if (RunUninstallCoreSafely(settings, parsed))
         ShowMessageBox(nullptr, LoadText(IDS_UNINSTALL_COMPLETE), settings.caption, MB_OK | MB_ICONINFORMATION);
     else
         ShowMessageBox(nullptr, LoadText(IDS_UNINSTALL_FAILED), settings.caption, MB_OK | MB_ICONERROR);

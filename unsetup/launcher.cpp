@@ -7,6 +7,7 @@
 #include "common/win/text.h"
 #include "unsetup/confirm_dialog.h"
 #include "unsetup/core_event.h"
+#include "unsetup/launcher_binding.h"
 #include "unsetup/own_executable.h"
 #include "unsetup/program_paths.h"
 #include "unsetup/res/resource.h"
@@ -24,17 +25,23 @@ void ReportError(const UninstallerSettings& settings, UINT textId)
 }
 
 // Starts the core from the working folder, which is also its current
-// folder; true when it runs.
+// folder; true when it runs. The core inherits a handle to this process and
+// finds its value after the designed "/u<flag>,<id>", by which it knows
+// that this launcher started it.
 bool StartCore(const std::wstring& folder, const std::wstring& corePath, bool deleteUserData)
 {
-    wchar_t switches[32];
-    wsprintfW(switches, L"/u%d,%d", deleteUserData ? 1 : 0, static_cast<int>(GetCurrentProcessId()));
+    ScopedHandle self = InheritableOwnProcess();
+    if (!self)
+        return false;
+    wchar_t switches[48];
+    wsprintfW(switches, L"/u%d,%d,%u", deleteUserData ? 1 : 0, static_cast<int>(GetCurrentProcessId()),
+              static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(self.get())));
     std::wstring commandLine = L"\"" + corePath + L"\" " + switches;
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
-    if (!CreateProcessW(corePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+    if (!CreateProcessW(corePath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                         nullptr, folder.c_str(), &startup, &started))
         return false;
     ScopedHandle thread(started.hThread);
@@ -58,6 +65,13 @@ void RunLauncher(UninstallerSettings& settings)
     }
     if (ShowConfirmDialog(settings) != IDYES)
         return;
+    // Made before anything is copied: a name that someone else holds ends
+    // the launcher with nothing done.
+    ScopedHandle coreEvent = CreateCoreEvent();
+    if (!coreEvent) {
+        ReportError(settings, IDS_CORE_START_FAILED);
+        return;
+    }
 
     // The copies go into a fresh folder that only administrators can
     // change, never over a file that is already there.
@@ -77,13 +91,10 @@ void RunLauncher(UninstallerSettings& settings)
         return;
     }
 
-    // An existing event (another uninstaller at work) is opened and shared.
-    ScopedHandle coreEvent(CreateEventW(nullptr, FALSE, FALSE, kCoreEventName));
     if (!StartCore(folder.Path(), core, settings.deleteUserData)) {
         ReportError(settings, IDS_CORE_START_FAILED);
         return;
     }
     folder.Keep();
-    if (coreEvent)
-        WaitForSingleObject(coreEvent.get(), kCoreReleaseTimeoutMs);
+    WaitForSingleObject(coreEvent.get(), kCoreReleaseTimeoutMs);
 }

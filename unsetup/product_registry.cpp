@@ -2,13 +2,14 @@
 
 #include <shlobj.h>
 
+#include "common/win/registry.h"
 #include "unsetup/registry_tree.h"
 
 namespace {
 
 const wchar_t kMakerKey[] = L"Software\\Halvest";
-const wchar_t* const kAssociationKeys[] = {L"Software\\Classes\\.tvd", L"Software\\Classes\\.tvdx",
-                                           L"Software\\Classes\\tvdfile"};
+const wchar_t kClassesKey[] = L"Software\\Classes";
+const wchar_t* const kAssociationKeys[] = {L".tvd", L".tvdx", L"tvdfile"};
 
 void NotifyShell()
 {
@@ -21,6 +22,18 @@ void RemoveProductKeys(HKEY hive, const UninstallerSettings& settings)
 {
     DeleteRegistryTree(hive, settings.baseRegKey);
     DeleteEmptyRegistryKey(hive, kMakerKey);
+}
+
+// The current user's Software\Classes is itself a link that the system
+// makes to the user's classes hive, so it is opened as usual; the keys below
+// it are removed as themselves.
+void RemoveAssociations(HKEY hive)
+{
+    ScopedRegKey classes;
+    if (RegOpenKeyExW(hive, kClassesKey, 0, KEY_ENUMERATE_SUB_KEYS, classes.Receive()) != ERROR_SUCCESS)
+        return;
+    for (const wchar_t* key : kAssociationKeys)
+        DeleteRegistryTree(classes.get(), key);
 }
 
 } // namespace
@@ -38,9 +51,7 @@ void RemoveProductRegistry(const RegistryRoots& roots, const UninstallerSettings
         DeleteRegistryTree(roots.localMachine, settings.uninstallRegKey);
     }
     if (!settings.testEdition) {
-        HKEY hive = currentUserMode ? roots.currentUser : roots.localMachine;
-        for (const wchar_t* key : kAssociationKeys)
-            DeleteRegistryTree(hive, key);
+        RemoveAssociations(currentUserMode ? roots.currentUser : roots.localMachine);
         roots.associationsChanged();
     }
 }

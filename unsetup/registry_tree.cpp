@@ -19,11 +19,24 @@ bool IsLinkKey(HKEY key)
 }
 
 // Opens parent\path as the key itself: a link there is not followed.
+// REG_OPTION_OPEN_LINK covers only the last name of a path, so a link at a
+// level above it (the maker's key made a link to another product's keys)
+// would still lead elsewhere: each level is opened by itself, as itself, and
+// a link on the way ends the walk.
 bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, ScopedRegKey& key)
 {
-    return RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE,
-                         key.Receive())
-        == ERROR_SUCCESS;
+    size_t separator = path.find(L'\\');
+    if (separator == std::wstring::npos)
+        return !path.empty()
+            && RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE,
+                             key.Receive())
+            == ERROR_SUCCESS;
+    ScopedRegKey level;
+    return separator > 0
+        && RegOpenKeyExW(parent, path.substr(0, separator).c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
+                         level.Receive())
+        == ERROR_SUCCESS
+        && !IsLinkKey(level.get()) && OpenKeyItself(level.get(), path.substr(separator + 1), rights, key);
 }
 
 // Through the handle that was checked: RegDeleteKeyW would open the path

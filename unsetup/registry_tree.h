@@ -8,10 +8,11 @@
 // key). A subkey that cannot be deleted is passed over, so the rest of the
 // tree still goes and the walk ends; the key itself then stays. A symbolic
 // link key, at the top or below, is deleted as the link and never walked,
-// so its target stays; the walk goes at most 32 levels deep. True when the
-// key itself was deleted.
+// so its target stays; the walk goes at most 32 levels deep. The path is
+// opened one level at a time and a link at a level above the key is never
+// followed: nothing is deleted then. True when the key itself was deleted.
 bool DeleteRegistryTree(HKEY parent, const std::wstring& path);
 
 // Deletes parent\path only when it has no subkeys; a link there goes as the
-// link. True when it was deleted.
+// link, a link above it is not followed. True when it was deleted.
 bool DeleteEmptyRegistryKey(HKEY parent, const std::wstring& path);

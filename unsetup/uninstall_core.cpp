@@ -8,6 +8,7 @@
 #include "common/win/text.h"
 #include "packsetup/package_paths.h"
 #include "unsetup/core_event.h"
+#include "unsetup/launcher_binding.h"
 #include "unsetup/launcher_image.h"
 #include "unsetup/manifest_trust.h"
 #include "unsetup/program_paths.h"
@@ -43,10 +44,10 @@ void WaitForWorker(HANDLE worker, HWND progressWindow)
 
 } // namespace
 
-bool RunUninstallCore(UninstallerSettings& settings, DWORD launcherProcessId)
+bool RunUninstallCore(UninstallerSettings& settings, const CoreArguments& arguments)
 {
-    ScopedHandle launcher(
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, launcherProcessId));
+    const DWORD launcherProcessId = arguments.launcherProcessId;
+    ScopedHandle launcher = TakeLauncherProcess(launcherProcessId, arguments.launcherHandle);
     if (!launcher) {
         ReportError(settings, IDS_INTERNAL_ERROR_01);
         return false;

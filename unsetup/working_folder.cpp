@@ -1,9 +1,10 @@
 #include "unsetup/working_folder.h"
 
 #include <windows.h>
-#include <ntsecapi.h>
 #include <sddl.h>
 
+#include "common/win/random_bytes.h"
+#include "common/win/security_descriptor.h"
 #include "packsetup/package_paths.h"
 #include "unsetup/program_paths.h"
 
@@ -16,28 +17,10 @@ const int kNameAttempts = 16;
 // Every file that the launcher or the core may leave in the folder.
 const wchar_t* const kWorkingFileNames[] = {L"tavrelunsetup.bin", L"tavrelunsetup.def", L"tavrelunsetup.bat"};
 
-class ScopedSecurityDescriptor {
-public:
-    ScopedSecurityDescriptor() = default;
-    ~ScopedSecurityDescriptor()
-    {
-        if (descriptor_)
-            LocalFree(descriptor_);
-    }
-    ScopedSecurityDescriptor(const ScopedSecurityDescriptor&) = delete;
-    ScopedSecurityDescriptor& operator=(const ScopedSecurityDescriptor&) = delete;
-
-    PSECURITY_DESCRIPTOR* Receive() { return &descriptor_; }
-    PSECURITY_DESCRIPTOR get() const { return descriptor_; }
-
-private:
-    PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-};
-
 bool RandomFolderName(std::wstring& name)
 {
     unsigned char bytes[8];
-    if (!RtlGenRandom(bytes, sizeof(bytes)))
+    if (!GenerateRandomBytes(bytes, sizeof(bytes)))
         return false;
     static const wchar_t kDigits[] = L"0123456789abcdef";
     name = kFolderPrefix;

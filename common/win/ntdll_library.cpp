@@ -12,6 +12,8 @@ NtdllApi Bind(HMODULE ntdll)
     api.setInformationFile = BindProc<decltype(api.setInformationFile)>(ntdll, "NtSetInformationFile");
     api.queryDirectoryFile = BindProc<decltype(api.queryDirectoryFile)>(ntdll, "NtQueryDirectoryFile");
     api.deleteKey = BindProc<decltype(api.deleteKey)>(ntdll, "NtDeleteKey");
+    api.queryInformationProcess =
+        BindProc<decltype(api.queryInformationProcess)>(ntdll, "NtQueryInformationProcess");
     return api;
 }
 

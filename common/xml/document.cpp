@@ -16,8 +16,10 @@ using internal::WrapCallResult;
 
 bool QXMLDocument::Create()
 {
+    // In this process only: a registration of the class as a local server,
+    // which a user may have made, would hand our documents to another program.
     IXMLDOMDocument* document = nullptr;
-    HRESULT hr = CoCreateInstance(internal::kClsidDomDocument, nullptr, CLSCTX_ALL,
+    HRESULT hr = CoCreateInstance(internal::kClsidDomDocument, nullptr, CLSCTX_INPROC_SERVER,
                                   internal::kIidXmlDomDocument, reinterpret_cast<void**>(&document));
     if (FAILED(hr) || !document)
         return false;

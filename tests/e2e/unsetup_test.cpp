@@ -469,9 +469,21 @@ TEST_CASE("for the current user only the user's hive is touched; user data goes,
     REQUIRE(outside.Ready());
     REQUIRE(MakeFile(outside.PathOf(L"not-mine.png")));
     REQUIRE(test_links::MakeFolderLink(installation.roamingProduct + L"\\UserImage\\Linked", outside.Path()));
+    // A file that the uninstall deletes, made a hard link to a protected file.
+    const DWORD guarded = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const std::wstring protectedFile = outside.PathOf(L"protected.sys");
+    const std::wstring log = installation.roamingProduct + L"\\exception.log";
+    REQUIRE(MakeFile(protectedFile));
+    REQUIRE(DeleteFileW(log.c_str()));
+    REQUIRE(CreateHardLinkW(log.c_str(), protectedFile.c_str(), nullptr));
+    REQUIRE(SetFileAttributesW(protectedFile.c_str(), guarded));
 
     DialogRun result = RunWithConfirmation(installation.Launch(), Answer::YesWithUserData);
     CheckCompleted(result);
+    // The link shares the protected file's attributes: left as they were, so
+    // the read-only link stays too.
+    CHECK((GetFileAttributesW(protectedFile.c_str()) & guarded) == guarded);
+    SetFileAttributesW(protectedFile.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     // Everything listed, so the installation folder goes as well.
     CHECK_FALSE(Exists(installation.folder.Path()));
@@ -578,6 +590,29 @@ TEST_CASE("a program put under the launcher's name while it asks never runs as t
     for (const std::wstring& added : installation.NewInSystemTemp())
         CHECK_FALSE(Exists(standin::MarkerPathFor(added + L"\\tavrelunsetup.bin")));
     CHECK_FALSE(Exists(installation.folder.PathOf(L"data\\a.txt")));
+    CHECK(installation.TemporaryLeftovers() == "");
+}
+
+TEST_CASE("an event under the core's name made first by another program: 137, nothing copied or started")
+{
+    Installation installation(L"event-taken");
+    REQUIRE(installation.ready);
+    REQUIRE(installation.InstallFiles(false));
+    HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, L"TavrelUninstallCore");
+    REQUIRE(taken != nullptr);
+
+    DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
+    CloseHandle(taken);
+    INFO(e2e::Describe(result.run));
+    CHECK(result.dialogShown);
+    CHECK_FALSE(result.run.timedOut);
+    REQUIRE(result.run.messageBoxes.size() == 1);
+    CheckBox(result.run.messageBoxes[0], kCaption,
+             e2e::Localized(L"Could not start uninstallation process.",
+                            L"アンインストール処理を起動することができませんでした。"),
+             IconKind::Error);
+    CHECK(result.run.processes.size() == 1);
+    CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
     CHECK(installation.TemporaryLeftovers() == "");
 }
 
@@ -700,6 +735,36 @@ TEST_CASE("a core that cannot bind to its launcher says so, then that the uninst
                  IconKind::Error);
         CheckBox(run.messageBoxes[1], kCaption, FailedText(), IconKind::Error);
         CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
+    }
+    SUBCASE("started by hand with the id of a program that is not its launcher: 138, then 145, nothing deleted")
+    {
+        // Any running program with a manifest of the attacker's beside it,
+        // the event made first and a guessed handle value on the line.
+        e2e::ScratchFolder bait(L"unsetup-core-failures-bait");
+        const std::wstring other = bait.CopyProgram(standin::VariantPath(standin::kVersion1_3_0), L"other.exe");
+        REQUIRE(!other.empty());
+        REQUIRE(Installation::WriteText(bait.PathOf(L"tavrelunsetup.dat"),
+                                        L"<TavrelUninstall><Components><File>"
+                                            + installation.folder.PathOf(L"data\\a.txt")
+                                            + L"</File></Components></TavrelUninstall>"));
+        standin::Process running;
+        REQUIRE(running.Start(other, L"/ExitAfter:60000"));
+        HANDLE event = CreateEventW(nullptr, FALSE, FALSE, L"TavrelUninstallCore");
+        REQUIRE(event != nullptr);
+        REQUIRE(CopyFileW(installation.folder.PathOf(L"unsetup.def").c_str(),
+                          installation.folder.PathOf(L"tavrelunsetup.def").c_str(), FALSE));
+        RunResult run = uiauto::Run(installation.Launch(L"/u0," + std::to_wstring(running.Id()) + L",4"),
+                                    uiauto::AnswerRules(), e2e::kProgramTimeoutMs);
+        CloseHandle(event);
+        INFO(e2e::Describe(run));
+        REQUIRE(run.messageBoxes.size() == 2);
+        CheckBox(run.messageBoxes[0], kCaption,
+                 e2e::Localized(L"Internal error has occurred. Could not process uninstall. (01)",
+                                L"内部エラーが発生しました。アンインストールを続行できません。(01)"),
+                 IconKind::Error);
+        CheckBox(run.messageBoxes[1], kCaption, FailedText(), IconKind::Error);
+        CHECK(Exists(installation.folder.PathOf(L"data\\a.txt")));
+        CHECK(Exists(other));
     }
     SUBCASE("no manifest beside the launcher: 144, then 145, and the launcher is let go at once")
     {

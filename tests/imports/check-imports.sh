@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a program imports a DLL outside the allowed list or a function
-# that Windows XP SP2 lacks.
+# Fails when a program imports a DLL outside the allowed list, a function
+# that Windows XP SP2 lacks, or a function that later Windows versions
+# forward to a DLL outside KnownDLLs.
 # Usage: check-imports.sh <objdump> <list folder> <program.exe>...
 set -euo pipefail
 objdump=$1
@@ -10,6 +11,10 @@ shift 2
 list() { grep -v '^#' "$1" | sed '/^[[:space:]]*$/d' | tr 'A-Z' 'a-z'; }
 allowed=$(list "$lists/allowed-dlls.txt")
 denied=$(list "$lists/denied-functions.txt")
+declare -A forwardedTo
+while read -r dll fn target; do
+    forwardedTo["$dll $fn"]=$target
+done < <(list "$lists/forwarded-functions.txt")
 
 status=0
 for program in "$@"; do
@@ -28,11 +33,19 @@ for program in "$@"; do
             echo "$program imports $dll, which is not a KnownDLL: load it by full path at run time"
             status=1
         fi
-        if [ "$kind" = fn ] && grep -qxF "$(tr 'A-Z' 'a-z' <<<"$fn")" <<<"$denied"; then
+        [ "$kind" = fn ] || continue
+        name=$(tr 'A-Z' 'a-z' <<<"$fn")
+        if grep -qxF "$name" <<<"$denied"; then
             echo "$program imports $fn from $dll, which Windows XP SP2 lacks"
             status=1
         fi
+        target=${forwardedTo["$dll $name"]:-}
+        if [ -n "$target" ]; then
+            echo "$program imports $fn from $dll, which Windows 7 and later forward to $target, not a KnownDLL:" \
+                "bind it at run time from $target loaded by full path"
+            status=1
+        fi
     done <<<"$imports"
-    [ $status -ne 0 ] || echo "$program: $(grep -c '^dll' <<<"$imports") DLLs, $(grep -c '^fn' <<<"$imports") functions, all available on Windows XP SP2"
+    [ $status -ne 0 ] || echo "$program: $(grep -c '^dll' <<<"$imports") DLLs, $(grep -c '^fn' <<<"$imports") functions, all available on Windows XP SP2, none forwarded outside KnownDLLs"
 done
 exit $status

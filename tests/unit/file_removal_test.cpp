@@ -35,6 +35,31 @@ TEST_CASE("a read-only, hidden file is deleted")
     CHECK(waits.waits().empty());
 }
 
+TEST_CASE("a file with a second name is deleted with its attributes untouched: the other name keeps them")
+{
+    xml_test::ScratchFolder root(L"remove-hard-link");
+    REQUIRE(root.created());
+    const DWORD guarded = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    std::wstring guardedFile = root.File(L"guarded.sys");
+    std::wstring hiddenFile = root.File(L"hidden.sys");
+    REQUIRE(WriteSizedFile(guardedFile, 8));
+    REQUIRE(WriteSizedFile(hiddenFile, 8));
+    REQUIRE(CreateHardLinkW(root.File(L"guarded.log").c_str(), guardedFile.c_str(), nullptr));
+    REQUIRE(CreateHardLinkW(root.File(L"hidden.log").c_str(), hiddenFile.c_str(), nullptr));
+    REQUIRE(SetFileAttributesW(guardedFile.c_str(), guarded));
+    REQUIRE(SetFileAttributesW(hiddenFile.c_str(), hidden));
+
+    CountedWaits waits;
+    // Read-only through its other name, so this name cannot go either.
+    CHECK_FALSE(DeleteFileWithRetry(root.File(L"guarded.log")));
+    CHECK((GetFileAttributesW(guardedFile.c_str()) & guarded) == guarded);
+    CHECK(DeleteFileWithRetry(root.File(L"hidden.log")));
+    CHECK_FALSE(xml_test::FileExists(root.File(L"hidden.log")));
+    CHECK((GetFileAttributesW(hiddenFile.c_str()) & hidden) == hidden);
+    SetFileAttributesW(guardedFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_CASE("a file held open without sharing is tried five times, 100 ms apart, and stays")
 {
     xml_test::ScratchFolder root(L"remove-busy");

@@ -308,3 +308,19 @@ TEST_CASE("the maker's key stays while another product's key is below it")
     CHECK_FALSE(KeyExists(hives.user.get(), L"Software\\Halvest\\Tavrel!"));
     CHECK(KeyExists(hives.user.get(), L"Software\\Halvest\\OtherProduct"));
 }
+
+TEST_CASE("a maker's key made a link to keys elsewhere goes as the link; nothing at its target is touched")
+{
+    Hives hives;
+    ScratchKey elsewhere(L"maker-link-target");
+    REQUIRE(CreateKey(elsewhere.get(), L"Tavrel!\\Package\\Pack1"));
+    REQUIRE(CreateKey(hives.user.get(), L"Software\\Classes\\.tvd"));
+    REQUIRE(CreateLinkKey(hives.user.get(), L"Software\\Halvest", elsewhere.Path()));
+    REQUIRE(KeyExists(hives.user.get(), L"Software\\Halvest\\Tavrel!\\Package\\Pack1"));
+
+    RemoveProductRegistry(hives.Roots(), ProductSettings(false), true);
+
+    CHECK(KeyExists(elsewhere.get(), L"Tavrel!\\Package\\Pack1"));
+    CHECK_FALSE(KeyExists(hives.user.get(), L"Software\\Halvest"));
+    CHECK_FALSE(KeyExists(hives.user.get(), L"Software\\Classes\\.tvd"));
+}

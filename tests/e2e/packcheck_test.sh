@@ -134,13 +134,13 @@ grep -qE '^image\\Sub\\Name.txt: differs from image\\Sub\\NAME.txt only|^image\\
 night=$scratch/night-sky
 deep=$night/image/$(printf 'd%.0s' {1..100})
 mkdir -p "$deep" "$night/image/Empty"
-touch "$night/NightSkySetup.exe" "$deep/$(printf 'e%.0s' {1..90}).txt"
+touch "$night/NightSkySetup.exe" "$deep/$(printf 'e%.0s' {1..80}).txt"
 printf '%s\n' '<?xml version="1.0" encoding="utf-16"?>' "<TavrelSetup><Caption>夜空</Caption><BaseRegKey>Tavrel!</BaseRegKey>" \
     '<SfxExtractPath>SampleMaterialPack</SfxExtractPath><RequiredTavrelVersion>1.2.0.5</RequiredTavrelVersion></TavrelSetup>' |
     iconv -f UTF-8 -t UTF-16 >"$night/NightSkySetup.def"
-source_path='C:\Users\twenty-char-username\AppData\Roaming\Halvest\SampleMaterialPack\image\'$(basename "$deep")'\'$(printf 'e%.0s' {1..90}).txt
+source_path='C:\Users\twenty-char-username\AppData\Roaming\Halvest\SampleMaterialPack\image\'$(basename "$deep")'\'$(printf 'e%.0s' {1..80}).txt
 check 1 "$night" -- \
-    "image\\$(basename "$deep")\\$(printf 'e%.0s' {1..90}).txt: source path on the user's machine of 274 characters, 15 more than 259: $source_path" \
+    "image\\$(basename "$deep")\\$(printf 'e%.0s' {1..80}).txt: source path on the user's machine of 264 characters, 5 more than 259: $source_path" \
     'warning: NightSkySetup.def <RequiredTavrelVersion>: "1.2.0.5": the installer compares 1.2.0 and ignores ".5"' \
     "warning: image\\Empty: empty folder: recorded in the uninstall manifest, but not created on the user's machine" \
     'definition: NightSkySetup.def, UTF-16LE with a byte order mark; the installer reads it' \

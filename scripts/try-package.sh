@@ -372,11 +372,17 @@ EOF
     fi
 }
 
+# "1 file", "2 files"; the plural as a third argument where it is not regular.
+counted() {
+    if [ "$1" = 1 ]; then echo "1 $2"; else echo "$1 ${3:-$2s}"; fi
+}
+
 # The last line: what the run did, and whether it went as a user expects.
 verdict() {
     local status=0 text
     if [ "$installed" = yes ]; then
-        text="installed: $added_files files and $added_folders folders added, $manifest_added manifest entries added"
+        text="installed: $(counted "$added_files" file) and $(counted "$added_folders" folder) added,"
+        text+=" $(counted "$manifest_added" "manifest entry" "manifest entries") added"
         if [ -z "$package_id" ]; then
             text+=", no record (no PackageID)"
         elif [ "$record" = written ]; then

@@ -10,16 +10,6 @@
 
 namespace {
 
-// Wine shows a character of a Linux file name that Windows names cannot
-// hold as U+F000 plus its code.
-const wchar_t kWineUnixCharacters = 0xF000;
-
-wchar_t AsWindowsSees(wchar_t c)
-{
-    return (c >= kWineUnixCharacters && c < kWineUnixCharacters + 0x80) ? static_cast<wchar_t>(c - kWineUnixCharacters)
-                                                                       : c;
-}
-
 std::wstring ImagePlace(const std::wstring& relativePath)
 {
     return L"image" + relativePath;
@@ -35,12 +25,9 @@ std::wstring Described(wchar_t c)
 }
 
 // Why Windows cannot hold the name, or empty when it can; code names the kind.
-std::wstring NameFault(const std::wstring& shown, const wchar_t*& code)
+std::wstring NameFault(const std::wstring& name, const wchar_t*& code)
 {
     code = L"name-not-allowed";
-    std::wstring name;
-    for (wchar_t c : shown)
-        name += AsWindowsSees(c);
     if (IsPlainName(name)) {
         if (IsDeviceName(name)) {
             code = L"device-name";

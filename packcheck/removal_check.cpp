@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "packcheck/definition_check.h"
+#include "packsetup/program_own_files.h"
 #include "packsetup/removable_component.h"
 #include "packsetup/unpack_folder_name.h"
 
@@ -11,12 +11,37 @@ namespace {
 const wchar_t kMakerKey[] = L"Software\\Halvest\\";
 const wchar_t kMakerFolder[] = L"Halvest\\";
 
-void CheckEntries(const std::vector<std::wstring>& entries, const std::wstring& element, ProblemList& problems)
+// The entry's only level when it names a single entry at the top of the
+// installation folder ("tavrel.exe", "\\tavrel.exe\\" alike), else empty.
+std::wstring OnlyLevel(const std::wstring& entry)
+{
+    std::wstring level;
+    size_t start = 0;
+    while (start <= entry.size()) {
+        size_t end = entry.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos)
+            end = entry.size();
+        if (end > start) {
+            if (!level.empty())
+                return std::wstring();
+            level = entry.substr(start, end - start);
+        }
+        start = end + 1;
+    }
+    return level;
+}
+
+void CheckEntries(const std::vector<std::wstring>& entries, const std::wstring& element, const std::wstring& fileName,
+                  ProblemList& problems)
 {
     for (const std::wstring& entry : entries) {
         if (!IsRemovableComponentPath(entry))
-            problems.Add(kDefinitionFileName, element,
-                         L"\"" + entry + L"\" is not a plain relative path; the installer skips it");
+            problems.Problem(L"removal-skipped", fileName, element,
+                             L"\"" + entry + L"\" is not a plain relative path; the installer skips it");
+        else if (IsProgramOwnFileName(OnlyLevel(entry)))
+            problems.Problem(L"removes-own-file", fileName, element,
+                             L"\"" + entry
+                                 + L"\" names a file of Tavrel! or its uninstaller; removing it would break the installation");
     }
 }
 
@@ -27,23 +52,33 @@ bool SameName(const std::wstring& a, const std::wstring& b)
 
 } // namespace
 
-void CheckRemovals(const PackageDefinition& definition, ProblemList& problems)
+void CheckRemovals(const PackageDefinition& definition, const std::wstring& fileName, ProblemList& problems)
 {
-    CheckEntries(definition.removeFiles, L"RemoveComponents/File", problems);
-    CheckEntries(definition.removeDirectories, L"RemoveComponents/Directory", problems);
+    CheckEntries(definition.removeFiles, L"RemoveComponents/File", fileName, problems);
+    CheckEntries(definition.removeDirectories, L"RemoveComponents/Directory", fileName, problems);
 
     std::wstring extractPath = definition.unpackFolder.substr(wcslen(kMakerFolder));
     std::wstring normalized;
     if (!NormalizeExtractPath(extractPath, normalized)) {
-        problems.Add(kDefinitionFileName, L"SfxExtractPath",
-                     L"\"" + extractPath + L"\" is not a plain folder name; the installer never deletes it");
+        problems.Problem(L"unpack-folder-kept", fileName, L"SfxExtractPath",
+                         L"\"" + extractPath + L"\" is not a plain folder name; the installer never deletes it");
         return;
     }
     // The installer deletes the unpack folder with everything in it: the
     // product's own data must not lie there.
-    std::wstring firstLevel = normalized.substr(0, normalized.find(L'\\'));
+    size_t separator = normalized.find(L'\\');
+    std::wstring firstLevel = normalized.substr(0, separator);
     std::wstring baseRegKey = definition.productRegistryKey.substr(wcslen(kMakerKey));
-    if (SameName(firstLevel, baseRegKey) || SameName(firstLevel, L"Tavrel!"))
-        problems.Add(kDefinitionFileName, L"SfxExtractPath",
-                     L"\"" + extractPath + L"\" names the product's own folder; the installer would delete it");
+    if (!SameName(firstLevel, baseRegKey) && !SameName(firstLevel, L"Tavrel!"))
+        return;
+    std::wstring deleted = L"%APPDATA%\\" + std::wstring(kMakerFolder) + normalized;
+    if (separator == std::wstring::npos)
+        problems.Problem(L"unpack-folder-is-data", fileName, L"SfxExtractPath",
+                         L"\"" + extractPath + L"\" is the product's data folder; the installer would delete "
+                             + deleted + L" with the user's settings");
+    else
+        problems.Problem(L"unpack-folder-in-data", fileName, L"SfxExtractPath",
+                         L"\"" + extractPath + L"\" lies in the product's data folder " + L"%APPDATA%\\"
+                             + kMakerFolder + firstLevel + L"; the installer would delete " + deleted
+                             + L" with everything in it");
 }

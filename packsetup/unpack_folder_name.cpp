@@ -1,8 +1,8 @@
 #include "packsetup/unpack_folder_name.h"
 
-#include <vector>
+#include <windows.h>
 
-namespace {
+#include <vector>
 
 bool IsForbiddenInName(wchar_t c)
 {
@@ -10,8 +10,6 @@ bool IsForbiddenInName(wchar_t c)
         || c == L'/' || c == L'\\';
 }
 
-// A folder name that names exactly itself below its parent. This also rules
-// out "." and "..", which end in a dot.
 bool IsPlainName(const std::wstring& name)
 {
     if (name.empty() || name.back() == L'.' || name.back() == L' ')
@@ -23,7 +21,31 @@ bool IsPlainName(const std::wstring& name)
     return true;
 }
 
-} // namespace
+bool IsDeviceName(const std::wstring& name)
+{
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL"};
+    static const wchar_t* const kNumbered[] = {L"COM", L"LPT"};
+    // Windows reads the part before the first dot, without trailing blanks.
+    std::wstring base = name.substr(0, name.find(L'.'));
+    size_t end = base.find_last_not_of(L' ');
+    base.resize(end == std::wstring::npos ? 0 : end + 1);
+    auto same = [&base](const wchar_t* device, int length) {
+        return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, base.c_str(), length, device, length) == CSTR_EQUAL;
+    };
+    if (base.size() == 3) {
+        for (const wchar_t* device : kDevices) {
+            if (same(device, 3))
+                return true;
+        }
+    }
+    if (base.size() == 4 && base[3] >= L'1' && base[3] <= L'9') {
+        for (const wchar_t* device : kNumbered) {
+            if (same(device, 3))
+                return true;
+        }
+    }
+    return false;
+}
 
 bool NormalizeExtractPath(const std::wstring& extractPath, std::wstring& normalized)
 {

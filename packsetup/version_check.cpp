@@ -43,6 +43,12 @@ void Refuse(const std::wstring& text)
 
 bool ParseRequiredVersion(const std::wstring& text, RequiredVersion& version)
 {
+    std::wstring ignored;
+    return ParseRequiredVersion(text, version, ignored);
+}
+
+bool ParseRequiredVersion(const std::wstring& text, RequiredVersion& version, std::wstring& ignored)
+{
     const wchar_t* position = text.c_str();
     RequiredVersion parsed;
     if (!ReadNumber(position, parsed.major) || *position++ != L'.'
@@ -50,6 +56,7 @@ bool ParseRequiredVersion(const std::wstring& text, RequiredVersion& version)
         || !ReadNumber(position, parsed.build))
         return false;
     version = parsed;
+    ignored = position;
     return true;
 }
 

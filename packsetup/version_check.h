@@ -15,6 +15,8 @@ struct RequiredVersion {
 // stand before each number, anything after the third number is ignored. A
 // sign or a number beyond 32 bits makes the text invalid.
 bool ParseRequiredVersion(const std::wstring& text, RequiredVersion& version);
+// The same, giving also the text after the third number, which is ignored.
+bool ParseRequiredVersion(const std::wstring& text, RequiredVersion& version, std::wstring& ignored);
 
 // Compares major, minor and build in turn; the first pair that differs decides.
 bool IsVersionSufficient(const FileVersion& installed, const RequiredVersion& required);

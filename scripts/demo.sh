@@ -19,4 +19,9 @@ rm -rf "$broken"
 mkdir -p "$broken"
 cp -r "$root/examples/sample-package/." "$broken/"
 grep -v '<Caption>' "$root/examples/sample-package/packsetup.def" >"$broken/packsetup.def"
-"$root/scripts/try-package.sh" "$broken"
+# This install fails, and try-package.sh says so with its exit code.
+if "$root/scripts/try-package.sh" "$broken"; then
+    echo "try-package.sh should have failed" >&2
+    exit 1
+fi
+echo "(try-package.sh ended with a non-zero exit code, as the install failed)"

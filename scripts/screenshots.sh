@@ -2,7 +2,7 @@
 # Renders every dialog and every kind of message box of packsetup.exe and
 # unsetup.exe, in English and Japanese, into docs/screenshots as 8-bit PNG
 # files named <what>-<en|ja>.png. Runs the 64-bit build under Wine in a prefix
-# of its own (a Japanese font mapped to "MS UI Gothic", Wine's own fonts in
+# of its own (the proportional IPAPGothic mapped to "MS UI Gothic", Wine's own fonts in
 # its Fonts folder, window frames drawn by Wine itself, as there is no window
 # manager), on a private X display, so that the tests' prefix is left as is.
 # Stand-ins play Tavrel! and the prerequisite setups, as in the tests.
@@ -43,7 +43,9 @@ export WINEPREFIX=$win64/gallery-prefix
 # the caption buttons) where the 64-bit loader looks; without them every
 # text falls back to the Japanese font.
 cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'IPAGothic' /f >/dev/null
+# "MS UI Gothic" is proportional, as IPAPGothic is; IPAGothic, of the same
+# package, is fixed-pitch and would space Latin letters and "!" wide.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d 'IPAPGothic' /f >/dev/null
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null
 trap 'wineserver -k 2>/dev/null || true' EXIT
 

@@ -12,7 +12,11 @@
 #                the stand-in Tavrel! is closed again once it shows its window
 #   --uninstall  afterwards place unsetup.exe with its definition in the
 #                installation folder and uninstall, answering Yes
-# Every other question is answered No (OK where that is the only button).
+# Every other question is answered No, or Cancel where there is no No (OK
+# where that is the only button). The last line sums up; the exit code is 0
+# only when the install ended with the question to start Tavrel! (and, with
+# --uninstall, the uninstall with its message of completion).
+# The programs speak the language of LANG/LC_ALL (ja_JP.UTF-8: Japanese).
 # BUILD_DIR names the build folder (default: build); its win64 tree is run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,8 +51,15 @@ if [ -z "${DISPLAY:-}" ]; then
     exec "$root/scripts/with-display.sh" "$0" "$@"
 fi
 
+# Wine reads Linux file names in the locale's character set: without UTF-8
+# it cannot open a package's Japanese names. Japanese stays Japanese.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+    export LC_ALL=C.UTF-8
+    unset LANGUAGE
+fi
 source "$root/scripts/wine-env.sh"
-export WINEPREFIX="$build/wineprefix"
+# TRY_PACKAGE_PREFIX: another prefix made from the build's (the tests' slots).
+export WINEPREFIX="${TRY_PACKAGE_PREFIX:-$build/wineprefix}"
 work=$build/try-package
 rm -rf "$work"
 mkdir -p "$work"
@@ -78,6 +89,7 @@ read_definition() {
     definition=${found[0]}
     program_name=$(basename "$definition" .def).exe
     base_key=$(definition_value /TavrelSetup/BaseRegKey)
+    package_id=$(definition_value /TavrelSetup/PackageID)
     extract_path=$(definition_value /TavrelSetup/SfxExtractPath)
     # A definition without BaseRegKey stops the installer; the stand-in still needs a key.
     product_key="HKCU\\Software\\Halvest\\${base_key:-Tavrel!}"
@@ -128,9 +140,22 @@ tree_snapshot() {
     (cd "$1" && find . -mindepth 1 \( -type d -printf '%P/\n' -o -printf '%P\n' \) | LC_ALL=C sort)
 }
 
+# Lines of the second sorted list that the first lacks; byte order in any locale.
+added_lines() { LC_ALL=C comm -13 "$1" "$2"; }
+removed_lines() { LC_ALL=C comm -23 "$1" "$2"; }
+
+# A registry key with its subkeys as text, whatever the console's code page:
+# reg export writes UTF-16. Nothing for a key that does not exist.
+registry_text() {
+    local file=$work/registry.reg
+    rm -f "$file"
+    wine reg export "$1" "$(winepath -w "$file")" /y >/dev/null 2>&1 || return 0
+    iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' | LC_ALL=C grep -av '^$' | LC_ALL=C grep -av '^Windows Registry Editor' || true
+}
+
 # The Components entries of a manifest, one per line.
 manifest_entries() {
-    tr -d '\r' <"$1" | grep -oE '<(File|Directory)>[^<]*</(File|Directory)>' |
+    tr -d '\r' <"$1" | LC_ALL=C grep -aoE '<(File|Directory)>[^<]*</(File|Directory)>' |
         sed -E 's|</[A-Za-z]+>$||; s|^<([A-Za-z]+)>|\1 |' || true
 }
 
@@ -211,8 +236,13 @@ run_install() {
     echo "== $program_name, run from its unpack folder (messages as shown, with the answer given)"
     # The question to start Tavrel!, in English and in Japanese.
     wine "$uiauto" --timeout 120 --answer "start Tavrel!=$answer" --answer "を起動しますか=$answer" \
-        --default IDNO "${close[@]}" --cwd "$(winepath -w "$unpack")" \
-        -- "$(winepath -w "$unpack/$program_name")" | tr -d '\r' | indent || true
+        --default IDNO,IDCANCEL,IDOK "${close[@]}" --cwd "$(winepath -w "$unpack")" \
+        -- "$(winepath -w "$unpack/$program_name")" | tr -d '\r' >"$work/install-run.txt" || true
+    indent <"$work/install-run.txt"
+    # The install succeeded when it asked whether to start Tavrel!.
+    if LC_ALL=C grep -aqE 'text="[^"]*(start Tavrel! \?|を起動しますか)' "$work/install-run.txt"; then
+        installed=yes
+    fi
 }
 
 report_started_tavrel() {
@@ -240,10 +270,13 @@ report_obsolete_components() {
 }
 
 report_unpack_folder() {
+    unpack_state=kept
     if [ ! -e "$unpack" ]; then
+        unpack_state=removed
         echo "== The unpack folder is gone"
     elif [ "$(ls -A "$unpack")" = "$program_name" ]; then
         # A running program cannot delete its own file; it stays until it ends.
+        unpack_state=removed
         echo "== The unpack folder is gone but for $program_name, which ran from it"
         rm -rf "$unpack"
     else
@@ -265,18 +298,28 @@ try_install() {
 
     echo
     echo "== Changes in the installation folder (+ added, - removed)"
+    added_lines "$work/tree-before.txt" "$work/tree-after.txt" >"$work/tree-added.txt"
     {
-        comm -13 "$work/tree-before.txt" "$work/tree-after.txt" | sed 's/^/+ /'
-        comm -23 "$work/tree-before.txt" "$work/tree-after.txt" | sed 's/^/- /'
+        sed 's/^/+ /' "$work/tree-added.txt"
+        removed_lines "$work/tree-before.txt" "$work/tree-after.txt" | sed 's/^/- /'
     } | indent
+    added_files=$(LC_ALL=C grep -acv '/$' "$work/tree-added.txt" || true)
+    added_folders=$(LC_ALL=C grep -ac '/$' "$work/tree-added.txt" || true)
     if [ -n "$(remove_entries File)$(remove_entries Directory)" ]; then
         echo "== RemoveComponents"
         report_obsolete_components
     fi
     echo "== New entries of tavrelunsetup.dat"
-    manifest_entries "$install/tavrelunsetup.dat" | grep -vxF -f "$work/manifest-before.txt" | indent || true
+    manifest_entries "$install/tavrelunsetup.dat" | LC_ALL=C sort >"$work/manifest-after.txt"
+    LC_ALL=C sort -o "$work/manifest-before.txt" "$work/manifest-before.txt"
+    added_lines "$work/manifest-before.txt" "$work/manifest-after.txt" >"$work/manifest-added.txt"
+    indent <"$work/manifest-added.txt"
+    manifest_added=$(wc -l <"$work/manifest-added.txt")
     echo "== The registry record"
-    wine reg query "$product_key" /s 2>/dev/null | tr -d '\r' | grep -v '^$' | indent || true
+    registry_text "$product_key" | indent
+    if [ -n "$package_id" ] && [ -n "$(registry_text "$product_key\\Package\\$package_id")" ]; then
+        record=written
+    fi
     report_unpack_folder
 }
 
@@ -296,23 +339,74 @@ try_uninstall() {
 	<Edition>normal</Edition>
 </TavrelSetup>
 EOF
-    wine "$uiauto" --timeout 120 --press "Tavrel!=IDYES" --default IDOK \
-        -- "$install_win\\unsetup.exe" | tr -d '\r' | indent || true
+    wine "$uiauto" --timeout 120 --press "Tavrel!=IDYES" --default IDNO,IDCANCEL,IDOK \
+        -- "$install_win\\unsetup.exe" | tr -d '\r' >"$work/uninstall-run.txt" || true
+    indent <"$work/uninstall-run.txt"
+    if LC_ALL=C grep -aqE 'text="(Uninstallation complete\.|アンインストールが完了しました。)"' "$work/uninstall-run.txt"; then
+        uninstalled=yes
+    fi
+    local left=()
     if [ -e "$install" ]; then
         echo "== Left in the installation folder:"
         tree_snapshot "$install" | indent
+        left+=("$(tree_snapshot "$install" | wc -l) entries in the installation folder")
     else
         echo "== The installation folder is gone"
     fi
     if wine reg query "$product_key" >/dev/null 2>&1; then
         echo "== $product_key is still there"
+        left+=("the product key")
     else
         echo "== $product_key is gone"
     fi
-    local temp system_temp
+    local temp system_temp working
     temp=$(windows_folder '%TEMP%')
     system_temp=$(windows_folder '%SystemRoot%\Temp')
-    echo "== Left of unsetup in the temporary folders: $( (ls "$temp"; ls "$system_temp") | grep -ci '^tavrelunsetup' || true) entries"
+    working=$( (ls "$temp"; ls "$system_temp") | LC_ALL=C grep -aci '^tavrelunsetup' || true)
+    echo "== Left of unsetup in the temporary folders: $working entries"
+    [ "$working" = 0 ] || left+=("$working of unsetup's working files")
+    if [ ${#left[@]} -eq 0 ]; then
+        uninstall_left="nothing left"
+    else
+        uninstall_left="left: $(IFS=, && echo "${left[*]}" | sed 's/,/, /g')"
+    fi
+}
+
+# "1 file", "2 files"; the plural as a third argument where it is not regular.
+counted() {
+    if [ "$1" = 1 ]; then echo "1 $2"; else echo "$1 ${3:-$2s}"; fi
+}
+
+# The last line: what the run did, and whether it went as a user expects.
+verdict() {
+    local status=0 text
+    if [ "$installed" = yes ]; then
+        text="installed: $(counted "$added_files" file) and $(counted "$added_folders" folder) added,"
+        text+=" $(counted "$manifest_added" "manifest entry" "manifest entries") added"
+        if [ -z "$package_id" ]; then
+            text+=", no record (no PackageID)"
+        elif [ "$record" = written ]; then
+            text+=", record written"
+        else
+            text+=", record NOT written"
+            status=1
+        fi
+        text+=", unpack folder $unpack_state"
+    else
+        text="NOT installed: the installer did not end with the question to start Tavrel!"
+        status=1
+    fi
+    if [ "$uninstall" = yes ]; then
+        if [ "$uninstalled" = yes ]; then
+            text+="; uninstalled, $uninstall_left"
+        else
+            text+="; NOT uninstalled: unsetup did not say it was complete, $uninstall_left"
+            status=1
+        fi
+    fi
+    echo
+    echo "verdict: $text"
+    return $status
 }
 
 # Leaves no product key behind in the prefix that the tests share, and ends
@@ -322,9 +416,12 @@ cleanup() {
     wineserver -k 2>/dev/null || true
 }
 
+installed=no uninstalled=no record=no unpack_state=kept uninstall_left=""
+added_files=0 added_folders=0 manifest_added=0
 read_definition
 trap cleanup EXIT
 try_install
 if [ "$uninstall" = yes ]; then
     try_uninstall
 fi
+verdict

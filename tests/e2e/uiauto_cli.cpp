@@ -1,5 +1,5 @@
 // Runs a program under observation, answering its message boxes, for scripts.
-// Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID]
+// Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID[,ID]...]
 //                   [--press "title part=ID"] [--close CLASS] [--cwd DIR] -- program.exe args...
 // --press waits for a dialog whose title holds the part and presses its button
 // first, for programs that open with a dialog of their own. --close waits for a
@@ -15,6 +15,7 @@
 
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,7 +67,7 @@ void PrintMessageBox(const uiauto::MessageBoxRecord& box)
 int Usage(const std::wstring& problem)
 {
     Print(L"uiauto: " + problem);
-    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID] [--press \"title=ID\"] [--close CLASS] "
+    Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID[,ID]...] [--press \"title=ID\"] [--close CLASS] "
           L"[--cwd DIR] -- "
           L"program.exe args...");
     return kUsage;
@@ -82,6 +83,7 @@ int wmain(int argc, wchar_t** argv)
     std::wstring pressTitle;
     int pressId = 0;
     std::wstring closeClass;
+    std::vector<int> defaults;
     int i = 1;
     for (; i < argc; ++i) {
         std::wstring arg = argv[i];
@@ -103,10 +105,19 @@ int wmain(int argc, wchar_t** argv)
                 return Usage(L"bad answer " + value);
             rules.WhenTextContains(value.substr(0, equals), id);
         } else if (arg == L"--default") {
-            int id = uiauto::ButtonIdByName(value);
-            if (id == 0)
-                return Usage(L"bad default " + value);
-            rules.Otherwise(id);
+            // "IDNO,IDCANCEL,IDOK": the first of them that the box has.
+            defaults.clear();
+            size_t start = 0;
+            while (start <= value.size()) {
+                size_t comma = value.find(L',', start);
+                if (comma == std::wstring::npos)
+                    comma = value.size();
+                int id = uiauto::ButtonIdByName(value.substr(start, comma - start));
+                if (id == 0)
+                    return Usage(L"bad default " + value);
+                defaults.push_back(id);
+                start = comma + 1;
+            }
         } else if (arg == L"--press") {
             size_t equals = value.rfind(L'=');
             pressId = equals == std::wstring::npos ? 0 : uiauto::ButtonIdByName(value.substr(equals + 1));
@@ -123,6 +134,16 @@ int wmain(int argc, wchar_t** argv)
     }
     if (i + 1 >= argc)
         return Usage(L"no program after --");
+    if (!defaults.empty()) {
+        rules.Use([defaults](const uiauto::MessageBoxRecord& box) {
+            for (int id : defaults) {
+                if (uiauto::HasButton(box, id))
+                    return id;
+            }
+            return 0;
+        });
+        rules.Otherwise(defaults.front());
+    }
     options.program = argv[i + 1];
     for (int j = i + 2; j < argc; ++j)
         options.arguments.append(j > i + 2 ? L" " : L"").append(uiauto::QuoteArgument(argv[j]));

@@ -98,6 +98,19 @@ TEST_CASE("SfxExtractPath is read in the spellings authors use, and nothing that
     }
 }
 
+TEST_CASE("device names are known in any case, with an extension, and with blanks before the dot")
+{
+    for (const wchar_t* device : {L"CON", L"prn", L"Aux", L"nul.txt", L"COM1", L"com9.log", L"LPT1", L"lpt9",
+                                  L"con .txt", L"NUL.tar.gz"}) {
+        CAPTURE(std::wstring(device));
+        CHECK(IsDeviceName(device));
+    }
+    for (const wchar_t* plain : {L"CONSOLE", L"COM0", L"COM10", L"LPT", L"xcon", L"con_.txt", L"nu l", L"", L".con"}) {
+        CAPTURE(std::wstring(plain));
+        CHECK_FALSE(IsDeviceName(plain));
+    }
+}
+
 TEST_CASE("the unpack folder is a plain relative path below the application data")
 {
     std::wstring path;

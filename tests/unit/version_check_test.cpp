@@ -91,6 +91,12 @@ TEST_CASE("the required version reads three numbers as the %u.%u.%u scan does")
     // Anything after the third number is ignored, a fourth number included.
     CHECK(Parses(L"1.2.3.4", 1, 2, 3));
     CHECK(Parses(L"1.2.3beta", 1, 2, 3));
+    RequiredVersion version;
+    std::wstring ignored = L"unchanged";
+    CHECK(ParseRequiredVersion(L"1.2.3.4 beta", version, ignored));
+    CHECK(ignored == L".4 beta");
+    CHECK(ParseRequiredVersion(L"1.2.3", version, ignored));
+    CHECK(ignored.empty());
 
     CHECK(Rejected(L""));
     CHECK(Rejected(L"1.2"));

@@ -39,8 +39,10 @@ void RemoveProductRegistry(const RegistryRoots& roots, const UninstallerSettings
     }
     if (!settings.testEdition) {
         HKEY hive = currentUserMode ? roots.currentUser : roots.localMachine;
-        for (const wchar_t* key : kAssociationKeys)
-            DeleteRegistryTree(hive, key);
+        for (const wchar_t* key : kAssociationKeys) {
+            for (REGSAM view : kEveryRegistryView)
+                DeleteRegistryTree(hive, key, view);
+        }
         roots.associationsChanged();
     }
 }

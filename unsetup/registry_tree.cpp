@@ -2,6 +2,7 @@
 
 #include "common/win/ntdll_library.h"
 #include "common/win/registry.h"
+#include "common/win/registry_view.h"
 
 namespace {
 
@@ -19,10 +20,9 @@ bool IsLinkKey(HKEY key)
 }
 
 // Opens parent\path as the key itself: a link there is not followed.
-bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, ScopedRegKey& key)
+bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, REGSAM view, ScopedRegKey& key)
 {
-    return RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE,
-                         key.Receive())
+    return OpenRegistryKeyInView(parent, path, REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE, view, key)
         == ERROR_SUCCESS;
 }
 
@@ -34,10 +34,10 @@ bool DeleteKeyItself(HKEY key)
     return nt.deleteKey && NT_SUCCESS(nt.deleteKey(key));
 }
 
-bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
+bool DeleteTree(HKEY parent, const std::wstring& path, REGSAM view, int depth)
 {
     ScopedRegKey key;
-    if (!OpenKeyItself(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, key))
+    if (!OpenKeyItself(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, view, key))
         return false;
     if (!IsLinkKey(key.get()) && depth < kMaxDepth) {
         // A deleted subkey moves the next one to its index; one that stays is
@@ -48,7 +48,7 @@ bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
             DWORD length = MAX_PATH;
             if (RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
-            if (!DeleteTree(key.get(), std::wstring(name, length), depth + 1))
+            if (!DeleteTree(key.get(), std::wstring(name, length), view, depth + 1))
                 ++index;
         }
     }
@@ -57,13 +57,13 @@ bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
 
 } // namespace
 
-bool DeleteRegistryTree(HKEY parent, const std::wstring& path)
+bool DeleteRegistryTree(HKEY parent, const std::wstring& path, REGSAM view)
 {
-    return DeleteTree(parent, path, 0);
+    return DeleteTree(parent, path, view, 0);
 }
 
 bool DeleteEmptyRegistryKey(HKEY parent, const std::wstring& path)
 {
     ScopedRegKey key;
-    return OpenKeyItself(parent, path, 0, key) && DeleteKeyItself(key.get());
+    return OpenKeyItself(parent, path, 0, kProductRegistryView, key) && DeleteKeyItself(key.get());
 }

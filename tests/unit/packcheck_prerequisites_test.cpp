@@ -14,7 +14,7 @@
 
 namespace {
 
-struct ImageSpec {
+struct ImageRecipe {
     WORD machine = IMAGE_FILE_MACHINE_I386;
     bool dll = true;
     WORD subsystem = IMAGE_SUBSYSTEM_WINDOWS_GUI;
@@ -35,30 +35,30 @@ void Put32(std::vector<unsigned char>& bytes, size_t at, DWORD value)
 
 // A PE32 image for a 32-bit machine, PE32+ otherwise, with one section that
 // holds the export table; the file ends with the last name's terminator.
-std::vector<unsigned char> MakeImage(const ImageSpec& spec)
+std::vector<unsigned char> MakeImage(const ImageRecipe& recipe)
 {
-    const bool plus = spec.machine != IMAGE_FILE_MACHINE_I386;
+    const bool plus = recipe.machine != IMAGE_FILE_MACHINE_I386;
     const size_t pe = 0x80, optional = pe + 24, optionalSize = plus ? 240 : 224;
     const size_t section = optional + optionalSize, raw = 0x200;
     const DWORD rva = 0x1000;
-    std::vector<unsigned char> bytes(raw + 40 + 4 * spec.exports.size());
-    for (const std::string& name : spec.exports)
+    std::vector<unsigned char> bytes(raw + 40 + 4 * recipe.exports.size());
+    for (const std::string& name : recipe.exports)
         bytes.insert(bytes.end(), name.c_str(), name.c_str() + name.size() + 1);
 
     Put16(bytes, 0, IMAGE_DOS_SIGNATURE);
     Put32(bytes, 0x3c, pe);
     Put32(bytes, pe, IMAGE_NT_SIGNATURE);
-    Put16(bytes, pe + 4, spec.machine);
+    Put16(bytes, pe + 4, recipe.machine);
     Put16(bytes, pe + 6, 1);
     Put16(bytes, pe + 20, static_cast<WORD>(optionalSize));
-    Put16(bytes, pe + 22, static_cast<WORD>(IMAGE_FILE_EXECUTABLE_IMAGE | (spec.dll ? IMAGE_FILE_DLL : 0)));
+    Put16(bytes, pe + 22, static_cast<WORD>(IMAGE_FILE_EXECUTABLE_IMAGE | (recipe.dll ? IMAGE_FILE_DLL : 0)));
     Put16(bytes, optional, plus ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC);
     Put32(bytes, optional + 60, raw);
-    Put16(bytes, optional + 68, spec.subsystem);
+    Put16(bytes, optional + 68, recipe.subsystem);
     const size_t directories = optional + (plus ? 108 : 92);
     Put32(bytes, directories, 16);
     const DWORD sectionSize = static_cast<DWORD>(bytes.size() - raw);
-    if (!spec.exports.empty()) {
+    if (!recipe.exports.empty()) {
         Put32(bytes, directories + 4, rva);
         Put32(bytes, directories + 8, sectionSize);
     }
@@ -67,21 +67,28 @@ std::vector<unsigned char> MakeImage(const ImageSpec& spec)
     Put32(bytes, section + 16, sectionSize);
     Put32(bytes, section + 20, raw);
 
-    Put32(bytes, raw + 24, static_cast<DWORD>(spec.exports.size()));
+    Put32(bytes, raw + 24, static_cast<DWORD>(recipe.exports.size()));
     Put32(bytes, raw + 32, rva + 40);
-    DWORD nameRva = rva + 40 + static_cast<DWORD>(4 * spec.exports.size());
-    for (size_t i = 0; i < spec.exports.size(); ++i) {
+    DWORD nameRva = rva + 40 + static_cast<DWORD>(4 * recipe.exports.size());
+    for (size_t i = 0; i < recipe.exports.size(); ++i) {
         Put32(bytes, raw + 40 + 4 * i, nameRva);
-        nameRva += static_cast<DWORD>(spec.exports[i].size() + 1);
+        nameRva += static_cast<DWORD>(recipe.exports[i].size() + 1);
     }
     return bytes;
 }
 
-ImageSpec DirectXLibrary()
+ImageRecipe DirectXLibrary()
 {
-    ImageSpec spec;
-    spec.exports = {"DirectXSetupA", "DirectXSetupShowEULA", "DirectXSetupW"};
-    return spec;
+    ImageRecipe recipe;
+    recipe.exports = {"DirectXSetupA", "DirectXSetupShowEULA", "DirectXSetupW"};
+    return recipe;
+}
+
+ImageRecipe SetupProgram()
+{
+    ImageRecipe recipe;
+    recipe.dll = false;
+    return recipe;
 }
 
 bool Parse(const std::vector<unsigned char>& bytes, PeImageFacts& facts)
@@ -89,83 +96,60 @@ bool Parse(const std::vector<unsigned char>& bytes, PeImageFacts& facts)
     return ParsePeImage(bytes.data(), bytes.size(), facts);
 }
 
-std::vector<std::wstring> LibraryProblems(const PeImageFacts* facts)
+// The lines that a check adds for the image made from the recipe.
+std::vector<std::wstring> Problems(const ImageRecipe& recipe,
+                                   void (*check)(const PeImageFacts*, const std::wstring&, ProblemList&))
 {
+    PeImageFacts facts;
     ProblemList problems;
-    CheckDirectXSetupLibrary(facts, L"directx\\dsetup.dll", problems);
+    REQUIRE(Parse(MakeImage(recipe), facts));
+    check(&facts, L"here", problems);
     return problems.Lines();
 }
 
-std::vector<std::wstring> ProgramProblems(const PeImageFacts* facts)
-{
-    ProblemList problems;
-    CheckDotnetSetupProgram(facts, L"dotnet\\dotnetfx3.exe", problems);
-    return problems.Lines();
-}
+typedef std::vector<std::wstring> Lines;
 
 } // namespace
 
 TEST_CASE("dsetup.dll must be a 32-bit DLL that exports both entry points")
 {
-    PeImageFacts facts;
-    REQUIRE(Parse(MakeImage(DirectXLibrary()), facts));
-    CHECK(facts.machine == IMAGE_FILE_MACHINE_I386);
-    CHECK(facts.exportNames.size() == 3u);
-    CHECK(LibraryProblems(&facts).empty());
+    CHECK(Problems(DirectXLibrary(), CheckDirectXSetupLibrary).empty());
 
-    ImageSpec wrong = DirectXLibrary();
+    ImageRecipe wrong = DirectXLibrary();
     wrong.machine = IMAGE_FILE_MACHINE_AMD64;
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(ExportsName(facts, "DirectXSetupW"));
-    CHECK(LibraryProblems(&facts)
-          == std::vector<std::wstring>{L"directx\\dsetup.dll: a DLL for machine 0x8664, not 32-bit x86 (0x14c); "
-                                       L"the 32-bit installer cannot load it"});
-
+    CHECK(Problems(wrong, CheckDirectXSetupLibrary)
+          == Lines{L"here: a DLL for machine 0x8664, not 32-bit x86 (0x14c); the 32-bit installer cannot load it"});
     wrong = DirectXLibrary();
     wrong.exports = {"DirectXSetupShowEULA", "DirectXSetupA"};
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(LibraryProblems(&facts)
-          == std::vector<std::wstring>{L"directx\\dsetup.dll: exports no DirectXSetupW; the installer cannot run "
-                                       L"the DirectX setup without it"});
-
+    CHECK(Problems(wrong, CheckDirectXSetupLibrary)
+          == Lines{L"here: exports no DirectXSetupW; the installer cannot run the DirectX setup without it"});
     wrong = DirectXLibrary();
     wrong.dll = false;
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(LibraryProblems(&facts)
-          == std::vector<std::wstring>{L"directx\\dsetup.dll: not a Windows DLL; the installer cannot load it"});
-    CHECK(LibraryProblems(nullptr) == LibraryProblems(&facts));
+    const Lines notADll = {L"here: not a Windows DLL; the installer cannot load it"};
+    CHECK(Problems(wrong, CheckDirectXSetupLibrary) == notADll);
+    ProblemList unreadable;
+    CheckDirectXSetupLibrary(nullptr, L"here", unreadable);
+    CHECK(unreadable.Lines() == notADll);
 }
 
 TEST_CASE("the .NET setup must be a 32-bit Windows program")
 {
-    ImageSpec program;
-    program.dll = false;
-    PeImageFacts facts;
-    REQUIRE(Parse(MakeImage(program), facts));
-    CHECK(facts.exportNames.empty());
-    CHECK(ProgramProblems(&facts).empty());
+    ImageRecipe program = SetupProgram();
+    CHECK(Problems(program, CheckDotnetSetupProgram).empty());
     program.subsystem = IMAGE_SUBSYSTEM_WINDOWS_CUI;
-    REQUIRE(Parse(MakeImage(program), facts));
-    CHECK(ProgramProblems(&facts).empty());
+    CHECK(Problems(program, CheckDotnetSetupProgram).empty());
 
-    const std::vector<std::wstring> notAProgram = {
-        L"dotnet\\dotnetfx3.exe: not a Windows program; the installer cannot start it"};
-    CHECK(ProgramProblems(nullptr) == notAProgram);
-    ImageSpec wrong = program;
+    const Lines notAProgram = {L"here: not a Windows program; the installer cannot start it"};
+    ImageRecipe wrong = SetupProgram();
     wrong.dll = true;
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(ProgramProblems(&facts) == notAProgram);
-    wrong = program;
+    CHECK(Problems(wrong, CheckDotnetSetupProgram) == notAProgram);
+    wrong = SetupProgram();
     wrong.subsystem = IMAGE_SUBSYSTEM_NATIVE;
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(ProgramProblems(&facts) == notAProgram);
-
-    wrong = program;
+    CHECK(Problems(wrong, CheckDotnetSetupProgram) == notAProgram);
+    wrong = SetupProgram();
     wrong.machine = IMAGE_FILE_MACHINE_AMD64;
-    REQUIRE(Parse(MakeImage(wrong), facts));
-    CHECK(ProgramProblems(&facts)
-          == std::vector<std::wstring>{L"dotnet\\dotnetfx3.exe: a program for machine 0x8664, not 32-bit x86 "
-                                       L"(0x14c); 32-bit Windows cannot start it"});
+    CHECK(Problems(wrong, CheckDotnetSetupProgram)
+          == Lines{L"here: a program for machine 0x8664, not 32-bit x86 (0x14c); 32-bit Windows cannot start it"});
 }
 
 TEST_CASE("a damaged or cut image is refused without reading past its bytes")
@@ -179,36 +163,33 @@ TEST_CASE("a damaged or cut image is refused without reading past its bytes")
         INFO("length " << length);
         CHECK_FALSE(ParsePeImage(cut.data(), cut.size(), facts));
     }
-
-    std::vector<unsigned char> damaged = whole;
-    Put32(damaged, 0x3c, 0xfffffffc);
-    CHECK_FALSE(Parse(damaged, facts));
-    damaged = whole;
-    Put32(damaged, 0x200 + 24, 0xffffffff); // more names than the file could hold
-    CHECK_FALSE(Parse(damaged, facts));
-    damaged = whole;
-    Put32(damaged, 0x200 + 40, 0x7ffffff0); // a name outside every section
-    CHECK_FALSE(Parse(damaged, facts));
-    damaged = whole;
-    damaged.pop_back(); // the last name without its terminator
-    CHECK_FALSE(Parse(damaged, facts));
+    const struct {
+        size_t at;
+        DWORD value;
+    } damages[] = {
+        {0x3c, 0xfffffffc},       // the PE header beyond the end
+        {0x200 + 24, 0xffffffff}, // more names than the file could hold
+        {0x200 + 40, 0x7ffffff0}, // a name outside every section
+    };
+    for (const auto& damage : damages) {
+        std::vector<unsigned char> damaged = whole;
+        Put32(damaged, damage.at, damage.value);
+        CHECK_FALSE(Parse(damaged, facts));
+    }
 }
 
 TEST_CASE("the stand-ins that the linker built are read as the loader sees them")
 {
-    const std::wstring folder = build_tree::PathOf(L"tests\\fixtures\\dsetup_standin\\");
+    const std::wstring folder = build_tree::PathOf(L"tests\\fixtures\\");
     PeImageFacts facts;
-    REQUIRE(ReadPeImageFile(folder + L"dsetup.dll", facts));
+    REQUIRE(ReadPeImageFile(folder + L"dsetup_standin\\dsetup.dll", facts));
     CHECK(facts.machine == (sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386));
     CHECK((facts.characteristics & IMAGE_FILE_DLL) != 0);
     CHECK(ExportsName(facts, "DirectXSetupShowEULA"));
     CHECK(ExportsName(facts, "DirectXSetupW"));
-
-    REQUIRE(ReadPeImageFile(folder + L"dsetup_without_setup.dll", facts));
-    CHECK(ExportsName(facts, "DirectXSetupShowEULA"));
+    REQUIRE(ReadPeImageFile(folder + L"dsetup_standin\\dsetup_without_setup.dll", facts));
     CHECK_FALSE(ExportsName(facts, "DirectXSetupW"));
-
-    REQUIRE(ReadPeImageFile(build_tree::PathOf(L"tests\\fixtures\\dotnetfx3_standin\\dotnetfx3.exe"), facts));
+    REQUIRE(ReadPeImageFile(folder + L"dotnetfx3_standin\\dotnetfx3.exe", facts));
     CHECK((facts.characteristics & IMAGE_FILE_DLL) == 0);
     CHECK(facts.subsystem == IMAGE_SUBSYSTEM_WINDOWS_GUI);
 

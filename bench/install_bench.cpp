@@ -111,25 +111,30 @@ struct InstallTimes {
     double copy = -1;  // first to last file name shown
 };
 
+struct DialogSearch {
+    DWORD processId;
+    HWND dialog;
+};
+
+// EnumWindows calls back with the system's calling convention, which a
+// lambda lacks in a 32-bit build.
+BOOL CALLBACK FindProgressDialog(HWND window, LPARAM data)
+{
+    DialogSearch& found = *reinterpret_cast<DialogSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != found.processId || !GetDlgItem(window, kFileNameControl))
+        return TRUE;
+    found.dialog = window;
+    return FALSE;
+}
+
 // The file name shown in the progress dialog of the process; empty when
 // there is no such dialog.
 std::wstring ShownFileName(DWORD processId)
 {
-    struct Search {
-        DWORD processId;
-        HWND dialog;
-    } search = {processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            Search& found = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != found.processId || !GetDlgItem(window, kFileNameControl))
-                return TRUE;
-            found.dialog = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search = {processId, nullptr};
+    EnumWindows(FindProgressDialog, reinterpret_cast<LPARAM>(&search));
     wchar_t text[MAX_PATH] = L"";
     if (search.dialog)
         GetDlgItemTextW(search.dialog, kFileNameControl, text, MAX_PATH);

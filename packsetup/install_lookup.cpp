@@ -2,6 +2,7 @@
 
 #include "common/win/message_box.h"
 #include "common/win/registry.h"
+#include "common/win/registry_view.h"
 #include "common/win/text.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/res/resource.h"
@@ -31,7 +32,7 @@ bool ReadInstallPath(HKEY root, const std::wstring& subKey, std::wstring& instal
     if (subKey.empty())
         return false;
     ScopedRegKey key;
-    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS)
+    if (OpenProductKey(root, subKey, KEY_READ, key) != ERROR_SUCCESS)
         return false;
 
     // Room for the longest accepted path and its terminator; a longer value

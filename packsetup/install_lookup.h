@@ -7,7 +7,8 @@
 // Longest installation folder that the installer accepts, in characters.
 const size_t kMaxInstallPathLength = MAX_PATH - 1;
 
-// Reads the string value "InstallPath" of root\subKey; a REG_EXPAND_SZ value
+// Reads the string value "InstallPath" of root\subKey, in the product's
+// registry view (common/win/registry_view.h); a REG_EXPAND_SZ value
 // has its environment variables expanded. False, with the path empty, when
 // the key or value is missing, the value is of another type, is empty, or it
 // or its expansion is longer than kMaxInstallPathLength characters.

@@ -2,8 +2,12 @@
 
 namespace {
 
-bool IsRunningUnderWow64()
+// The shipped program is 32-bit and asks WOW64; a 64-bit build of the same
+// sources is on 64-bit Windows by being there, and must answer alike.
+bool IsOn64BitWindows()
 {
+    if (sizeof(void*) == 8)
+        return true;
     // IsWow64Process came with Windows XP SP2 and Server 2003 SP1.
     typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, BOOL*);
     HMODULE kernel = GetModuleHandleW(L"Kernel32");
@@ -50,7 +54,7 @@ bool ReadOsFacts(OsFacts& facts)
     facts.minorVersion = version.dwMinorVersion;
     facts.servicePackMajor = version.wServicePackMajor;
     facts.productType = version.wProductType;
-    facts.underWow64 = IsRunningUnderWow64();
+    facts.on64BitWindows = IsOn64BitWindows();
     return true;
 }
 
@@ -65,7 +69,7 @@ bool IsWindowsXP(const OsFacts& facts)
         return false;
     if (facts.minorVersion == 1)
         return true;
-    return facts.minorVersion == 2 && facts.underWow64 && facts.productType == VER_NT_WORKSTATION;
+    return facts.minorVersion == 2 && facts.on64BitWindows && facts.productType == VER_NT_WORKSTATION;
 }
 
 bool IsOtherSupportedWindows(const OsFacts& facts)
@@ -78,12 +82,12 @@ bool IsOtherSupportedWindows(const OsFacts& facts)
         return false;
     if (facts.minorVersion > 2)
         return true;
-    return facts.minorVersion == 2 && facts.underWow64 && facts.productType != VER_NT_WORKSTATION;
+    return facts.minorVersion == 2 && facts.on64BitWindows && facts.productType != VER_NT_WORKSTATION;
 }
 
 bool HasXPServicePack2(const OsFacts& facts)
 {
-    if (facts.minorVersion == 2 && !facts.underWow64)
+    if (facts.minorVersion == 2 && !facts.on64BitWindows)
         return false;
     return facts.servicePackMajor >= 2;
 }

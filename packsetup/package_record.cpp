@@ -1,6 +1,7 @@
 #include "packsetup/package_record.h"
 
 #include "common/win/registry.h"
+#include "common/win/registry_view.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ const wchar_t kUpdateTime[] = L"UpdateTime";
 bool DeleteUpdateTime(HKEY root, const std::wstring& keyPath)
 {
     ScopedRegKey key;
-    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_SET_VALUE, key.Receive()) != ERROR_SUCCESS)
+    if (OpenProductKey(root, keyPath, KEY_SET_VALUE, key) != ERROR_SUCCESS)
         return false;
     LONG result = RegDeleteValueW(key.get(), kUpdateTime);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
@@ -18,9 +19,7 @@ bool DeleteUpdateTime(HKEY root, const std::wstring& keyPath)
 bool SetTitle(HKEY root, const std::wstring& keyPath, const std::wstring& title)
 {
     ScopedRegKey key;
-    if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        key.Receive(), nullptr)
-        != ERROR_SUCCESS)
+    if (CreateProductKey(root, keyPath, KEY_WRITE, key) != ERROR_SUCCESS)
         return false;
     DWORD size = static_cast<DWORD>((title.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(title.c_str()), size)

@@ -4,7 +4,8 @@
 
 #include <string>
 
-// Records an installed package below the product key of the given hive:
+// Records an installed package below the product key of the given hive, in
+// the product's registry view (common/win/registry_view.h):
 // with a package id, <productKey>\Package\<packageId> gets the title as its
 // default value and loses its value "UpdateTime"; without one, only
 // "UpdateTime" of the product key itself is deleted. Keys that cannot be

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "common/win/registry.h"
+#include "common/win/registry_view.h"
 #include "unsetup/registry_tree.h"
 
 namespace {
@@ -26,14 +27,17 @@ void RemoveProductKeys(HKEY hive, const UninstallerSettings& settings)
 
 // The current user's Software\Classes is itself a link that the system
 // makes to the user's classes hive, so it is opened as usual; the keys below
-// it are removed as themselves.
+// it are removed as themselves, from each view where Windows keeps the two
+// apart.
 void RemoveAssociations(HKEY hive)
 {
-    ScopedRegKey classes;
-    if (RegOpenKeyExW(hive, kClassesKey, 0, KEY_ENUMERATE_SUB_KEYS, classes.Receive()) != ERROR_SUCCESS)
-        return;
-    for (const wchar_t* key : kAssociationKeys)
-        DeleteRegistryTree(classes.get(), key);
+    for (REGSAM view : kEveryRegistryView) {
+        ScopedRegKey classes;
+        if (OpenRegistryKeyInView(hive, kClassesKey, 0, KEY_ENUMERATE_SUB_KEYS, view, classes) != ERROR_SUCCESS)
+            continue;
+        for (const wchar_t* key : kAssociationKeys)
+            DeleteRegistryTree(classes.get(), key, view);
+    }
 }
 
 } // namespace

@@ -19,5 +19,6 @@ RegistryRoots SystemRegistryRoots();
 // the maker's key "Software\Halvest" when nothing else is left in it; unless
 // in current-user mode, the same under the machine and the uninstall-
 // information key; unless a test edition, the three file-association keys
-// below Software\Classes of the install's hive, then tells the shell.
+// below Software\Classes of the install's hive, from both registry views
+// where Windows keeps them apart, then tells the shell.
 void RemoveProductRegistry(const RegistryRoots& roots, const UninstallerSettings& settings, bool currentUserMode);

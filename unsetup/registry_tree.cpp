@@ -2,6 +2,7 @@
 
 #include "common/win/ntdll_library.h"
 #include "common/win/registry.h"
+#include "common/win/registry_view.h"
 
 namespace {
 
@@ -23,20 +24,19 @@ bool IsLinkKey(HKEY key)
 // level above it (the maker's key made a link to another product's keys)
 // would still lead elsewhere: each level is opened by itself, as itself, and
 // a link on the way ends the walk.
-bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, ScopedRegKey& key)
+bool OpenKeyItself(HKEY parent, const std::wstring& path, REGSAM rights, REGSAM view, ScopedRegKey& key)
 {
     size_t separator = path.find(L'\\');
     if (separator == std::wstring::npos)
         return !path.empty()
-            && RegOpenKeyExW(parent, path.c_str(), REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE,
-                             key.Receive())
+            && OpenRegistryKeyInView(parent, path, REG_OPTION_OPEN_LINK, rights | KEY_QUERY_VALUE | DELETE, view, key)
             == ERROR_SUCCESS;
     ScopedRegKey level;
     return separator > 0
-        && RegOpenKeyExW(parent, path.substr(0, separator).c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE,
-                         level.Receive())
+        && OpenRegistryKeyInView(parent, path.substr(0, separator), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, view,
+                                 level)
         == ERROR_SUCCESS
-        && !IsLinkKey(level.get()) && OpenKeyItself(level.get(), path.substr(separator + 1), rights, key);
+        && !IsLinkKey(level.get()) && OpenKeyItself(level.get(), path.substr(separator + 1), rights, view, key);
 }
 
 // Through the handle that was checked: RegDeleteKeyW would open the path
@@ -47,10 +47,10 @@ bool DeleteKeyItself(HKEY key)
     return nt.deleteKey && NT_SUCCESS(nt.deleteKey(key));
 }
 
-bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
+bool DeleteTree(HKEY parent, const std::wstring& path, REGSAM view, int depth)
 {
     ScopedRegKey key;
-    if (!OpenKeyItself(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, key))
+    if (!OpenKeyItself(parent, path, KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE, view, key))
         return false;
     if (!IsLinkKey(key.get()) && depth < kMaxDepth) {
         // A deleted subkey moves the next one to its index; one that stays is
@@ -61,7 +61,7 @@ bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
             DWORD length = MAX_PATH;
             if (RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                 break;
-            if (!DeleteTree(key.get(), std::wstring(name, length), depth + 1))
+            if (!DeleteTree(key.get(), std::wstring(name, length), view, depth + 1))
                 ++index;
         }
     }
@@ -70,13 +70,13 @@ bool DeleteTree(HKEY parent, const std::wstring& path, int depth)
 
 } // namespace
 
-bool DeleteRegistryTree(HKEY parent, const std::wstring& path)
+bool DeleteRegistryTree(HKEY parent, const std::wstring& path, REGSAM view)
 {
-    return DeleteTree(parent, path, 0);
+    return DeleteTree(parent, path, view, 0);
 }
 
 bool DeleteEmptyRegistryKey(HKEY parent, const std::wstring& path)
 {
     ScopedRegKey key;
-    return OpenKeyItself(parent, path, 0, key) && DeleteKeyItself(key.get());
+    return OpenKeyItself(parent, path, 0, kProductRegistryView, key) && DeleteKeyItself(key.get());
 }

@@ -1,12 +1,16 @@
 #include "common/win/processes.h"
 
-#include "common/win/psapi_library.h"
+#include <string>
+
 #include "common/win/scoped_handle.h"
 
 namespace {
 
 // More ids than any real machine runs; the list stops growing there.
 const std::size_t kMaxProcessIds = 1 << 20;
+
+// The longest path that Windows gives a process's image, in characters.
+const DWORD kMaxImagePath = 32768;
 
 bool EnumerateWith(const PsapiLibrary& psapi, std::vector<DWORD>& ids, std::size_t initialCapacity)
 {
@@ -27,20 +31,50 @@ bool EnumerateWith(const PsapiLibrary& psapi, std::vector<DWORD>& ids, std::size
     }
 }
 
-bool HasMainModuleName(const PsapiLibrary& psapi, HANDLE process, const wchar_t* moduleName)
+// The base name of the main module, from the process's module list.
+bool ReadMainModuleName(const ProcessNameCalls& calls, HANDLE process, std::wstring& name)
 {
     HMODULE modules[100];
     DWORD bytesNeeded = 0;
-    if (!psapi.enumProcessModules(process, modules, sizeof(modules), &bytesNeeded)
+    if (!calls.enumProcessModules(process, modules, sizeof(modules), &bytesNeeded)
         || bytesNeeded < sizeof(HMODULE))
         return false;
     wchar_t baseName[MAX_PATH];
-    DWORD length = psapi.getModuleBaseName(process, modules[0], baseName, MAX_PATH);
+    DWORD length = calls.getModuleBaseName(process, modules[0], baseName, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
+        return false;
+    name.assign(baseName, length);
+    return true;
+}
+
+// The file name at the end of the process's image path: a Win32 path from
+// QueryFullProcessImageNameW, a device path from GetProcessImageFileNameW.
+bool ReadImageFileName(const ProcessNameCalls& calls, HANDLE process, std::wstring& name)
+{
+    std::vector<wchar_t> path(kMaxImagePath);
+    DWORD length = 0;
+    if (calls.queryFullProcessImageName) {
+        DWORD size = kMaxImagePath;
+        if (calls.queryFullProcessImageName(process, 0, path.data(), &size))
+            length = size;
+    } else if (calls.getProcessImageFileName) {
+        length = calls.getProcessImageFileName(process, path.data(), kMaxImagePath);
+    }
+    if (length == 0 || length >= kMaxImagePath)
+        return false;
+    std::wstring image(path.data(), length);
+    name = image.substr(image.find_last_of(L'\\') + 1);
+    return !name.empty();
+}
+
+bool HasMainModuleName(const ProcessNameCalls& calls, HANDLE process, const wchar_t* moduleName)
+{
+    std::wstring name;
+    if (!ReadMainModuleName(calls, process, name) && !ReadImageFileName(calls, process, name))
         return false;
     // The invariant locale compares "I" and "i" as equal whatever the user's
     // language is.
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, baseName, static_cast<int>(length),
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), static_cast<int>(name.size()),
                           moduleName, -1)
         == CSTR_EQUAL;
 }
@@ -55,13 +89,30 @@ bool EnumerateProcessIds(std::vector<DWORD>& ids, std::size_t initialCapacity)
     return EnumerateWith(psapi, ids, initialCapacity);
 }
 
+ProcessNameCalls SystemProcessNameCalls(const PsapiLibrary& psapi)
+{
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    ProcessNameCalls calls;
+    calls.enumProcessModules = psapi.enumProcessModules;
+    calls.getModuleBaseName = psapi.getModuleBaseName;
+    calls.queryFullProcessImageName =
+        BindProc<ProcessNameCalls::QueryFullProcessImageNameFn>(kernel, "QueryFullProcessImageNameW");
+    calls.getProcessImageFileName = psapi.getProcessImageFileName;
+    return calls;
+}
+
 bool FindProcessByModuleName(const wchar_t* moduleName, bool terminate)
 {
     PsapiLibrary psapi;
     if (!psapi.IsLoaded())
         return false;
+    return FindProcessByModuleName(SystemProcessNameCalls(psapi), moduleName, terminate);
+}
+
+bool FindProcessByModuleName(const ProcessNameCalls& calls, const wchar_t* moduleName, bool terminate)
+{
     std::vector<DWORD> ids;
-    if (!EnumerateWith(psapi, ids, 1024))
+    if (!EnumerateProcessIds(ids))
         return false;
 
     for (DWORD id : ids) {
@@ -69,7 +120,7 @@ bool FindProcessByModuleName(const wchar_t* moduleName, bool terminate)
             OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, id));
         if (!process)
             continue;
-        if (!HasMainModuleName(psapi, process.get(), moduleName))
+        if (!HasMainModuleName(calls, process.get(), moduleName))
             continue;
         if (terminate)
             TerminateProcess(process.get(), 0);

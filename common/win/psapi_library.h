@@ -14,17 +14,21 @@ public:
                                                 DWORD* bytesNeeded);
     typedef DWORD(WINAPI* GetModuleBaseNameFn)(HANDLE process, HMODULE module, wchar_t* name,
                                                DWORD size);
+    typedef DWORD(WINAPI* GetProcessImageFileNameFn)(HANDLE process, wchar_t* name, DWORD size);
 
     PsapiLibrary();
     PsapiLibrary(const PsapiLibrary&) = delete;
     PsapiLibrary& operator=(const PsapiLibrary&) = delete;
 
-    // False when the library or one of its functions is missing.
+    // False when the library or one of the three functions that list
+    // processes and name their modules is missing.
     bool IsLoaded() const;
 
     EnumProcessesFn enumProcesses;
     EnumProcessModulesFn enumProcessModules;
     GetModuleBaseNameFn getModuleBaseName;
+    // Windows XP and later; null where missing.
+    GetProcessImageFileNameFn getProcessImageFileName;
 
 private:
     ScopedModule module_;

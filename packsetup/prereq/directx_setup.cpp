@@ -75,8 +75,8 @@ bool RunDirectXSetupFrom(const std::wstring& sourceFolder, HWND owner, std::wstr
     // By full path: the library comes with the package, not from the system.
     ScopedModule library(LoadLibraryW((sourceFolder + L"\\" + kDirectXSetupLibrary).c_str()));
     DirectXSetupShowEulaFunction showEula =
-        BindProc<DirectXSetupShowEulaFunction>(library.get(), "DirectXSetupShowEULA");
-    DirectXSetupFunction setup = BindProc<DirectXSetupFunction>(library.get(), "DirectXSetupW");
+        BindProc<DirectXSetupShowEulaFunction>(library.get(), kDirectXShowEulaEntry);
+    DirectXSetupFunction setup = BindProc<DirectXSetupFunction>(library.get(), kDirectXSetupEntry);
     if (!showEula || !setup) {
         reason = LoadText(IDS_DX_API_UNAVAILABLE);
         return false;

@@ -12,6 +12,9 @@ const DWORD kDirectXSetupFlags = 0x10018;
 
 // The setup library that the "directx" folder must hold.
 const wchar_t kDirectXSetupLibrary[] = L"dsetup.dll";
+// Its two entry points that the setup binds by name; both must be there.
+const char kDirectXShowEulaEntry[] = "DirectXSetupShowEULA";
+const char kDirectXSetupEntry[] = "DirectXSetupW";
 
 // Runs the setup from the "directx" folder beside the running program, with
 // its boxes and dialog owned by the owner window (may be null). True when

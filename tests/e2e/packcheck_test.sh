@@ -71,6 +71,18 @@ check 1 "$broken" "/InstallFolder:$install" -- \
     'files: 2, folders: 3, total size: 4294967301 bytes' \
     '14 problem(s)'
 
+# Prerequisites that the 32-bit installer could neither start nor load: a
+# .NET setup that is no program, a dsetup.dll that is a (64-bit) program.
+unusable=$scratch/unusable-prerequisites
+definition "$unusable" "<TavrelSetup>$fields<SfxExtractPath>Pack</SfxExtractPath></TavrelSetup>"
+mkdir -p "$unusable/image" "$unusable/dotnet" "$unusable/directx"
+echo x >"$unusable/image/a.txt"
+echo 'not a program' >"$unusable/dotnet/dotnetfx3.exe"
+cp "$packcheck" "$unusable/directx/dsetup.dll"
+check 1 "$unusable" -- \
+    'dotnet\dotnetfx3.exe: not a Windows program; the installer cannot start it' \
+    'directx\dsetup.dll: not a Windows DLL; the installer cannot load it' '2 problem(s)'
+
 definition "$scratch/unreadable-fields" '<TavrelSetup><Caption/><SfxExtractPath></SfxExtractPath></TavrelSetup>'
 check 1 "$scratch/unreadable-fields" -- \
     'packsetup.def <Caption>: empty; the installer stops with "XML Node not found: <Caption>"' \

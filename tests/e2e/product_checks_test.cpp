@@ -155,11 +155,19 @@ TEST_CASE("the Windows versions that Wine emulates are accepted or refused")
         REQUIRE(version.Applied());
         CheckRefused(scene.Run(), OsNotSupportedText());
     }
-    SUBCASE("32-bit Windows Server 2003 (NT 5.2, server) is refused")
+    // The prefix is 64-bit Windows, where the shipped 32-bit program runs
+    // under WOW64; 32-bit NT 5.2 is refused (the unit tests hold both rows).
+    SUBCASE("64-bit Windows Server 2003 (NT 5.2, server) passes")
     {
         e2e::WineWindowsVersion version(L"packsetup.exe", L"win2003");
         REQUIRE(version.Applied());
-        CheckRefused(scene.Run(), OsNotSupportedText());
+        CheckPassed(scene.Run());
+    }
+    SUBCASE("Windows XP Professional x64 (NT 5.2, workstation, SP2) passes")
+    {
+        e2e::WineWindowsVersion version(L"packsetup.exe", L"winxp64");
+        REQUIRE(version.Applied());
+        CheckPassed(scene.Run());
     }
     SUBCASE("Windows XP SP3 passes")
     {

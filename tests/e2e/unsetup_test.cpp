@@ -8,6 +8,7 @@
 #include "support/scratch_folder.h"
 #include "support/utf8.h"
 
+#include "../fixtures/install_registry/install_registry.h"
 #include "../fixtures/tavrel_standin/standin.h"
 #include "../unit/unsetup_test_links.h"
 
@@ -20,6 +21,9 @@
 #include <string>
 #include <vector>
 
+using install_registry::CreateKey;
+using install_registry::KeyExists;
+using install_registry::kOtherView;
 using uiauto::IconKind;
 using uiauto::MessageBoxRecord;
 using uiauto::RunResult;
@@ -53,25 +57,6 @@ bool MakeFolders(const std::vector<std::wstring>& folders)
         if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
     }
-    return true;
-}
-
-bool CreateKey(HKEY root, const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr)
-        != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-bool KeyExists(HKEY root, const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
     return true;
 }
 
@@ -142,10 +127,12 @@ struct Installation {
     ~Installation()
     {
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            SHDeleteKeyW(root, baseKey.c_str());
-            SHDeleteKeyW(root, uninstallKey.c_str());
-            for (const wchar_t* key : kAssociationKeys)
-                SHDeleteKeyW(root, key);
+            for (REGSAM view : {install_registry::kShippedView, kOtherView}) {
+                install_registry::DeleteKeyTree(root, baseKey, view);
+                install_registry::DeleteKeyTree(root, uninstallKey, view);
+                for (const wchar_t* key : kAssociationKeys)
+                    install_registry::DeleteKeyTree(root, key, view);
+            }
         }
         test_links::RemoveTreeKeepingLinkTargets(roamingProduct);
         test_links::RemoveTreeKeepingLinkTargets(localProduct);
@@ -183,11 +170,23 @@ struct Installation {
                              {root, root + L"\\data\\", root + L"\\data\\sub"}, currentUser);
     }
 
+    // The keys as the product's 32-bit setup writes them.
     bool InstallKeys(HKEY hive) const
     {
         bool created = CreateKey(hive, baseKey + L"\\Package\\Pack") && CreateKey(hive, uninstallKey);
         for (const wchar_t* key : kAssociationKeys)
             created = created && CreateKey(hive, std::wstring(key) + L"\\shell");
+        return created;
+    }
+
+    // The associations in the other view as well, as Windows XP x64 and
+    // Vista reflect them there (Wine keeps the views of the machine's
+    // Software\Classes apart too).
+    bool InstallAssociationsInOtherView(HKEY hive) const
+    {
+        bool created = true;
+        for (const wchar_t* key : kAssociationKeys)
+            created = created && CreateKey(hive, std::wstring(key) + L"\\shell", kOtherView);
         return created;
     }
 
@@ -394,6 +393,7 @@ TEST_CASE("a full uninstall for all users removes the listed files, the keys and
     REQUIRE(MakeFile(installation.folder.PathOf(L"unlisted.txt")));
     REQUIRE(installation.InstallKeys(HKEY_CURRENT_USER));
     REQUIRE(installation.InstallKeys(HKEY_LOCAL_MACHINE));
+    REQUIRE(installation.InstallAssociationsInOtherView(HKEY_LOCAL_MACHINE));
     const std::wstring otherProduct = L"Software\\Halvest\\" + UniqueName(L"other");
     REQUIRE(CreateKey(HKEY_LOCAL_MACHINE, otherProduct));
     REQUIRE(installation.InstallAppData());
@@ -415,10 +415,11 @@ TEST_CASE("a full uninstall for all users removes the listed files, the keys and
     CHECK(KeyExists(HKEY_CURRENT_USER, installation.uninstallKey));
     for (const wchar_t* key : kAssociationKeys) {
         CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key));
+        CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key, kOtherView));
         CHECK(KeyExists(HKEY_CURRENT_USER, key));
     }
     CHECK(KeyExists(HKEY_LOCAL_MACHINE, otherProduct));
-    SHDeleteKeyW(HKEY_LOCAL_MACHINE, otherProduct.c_str());
+    install_registry::DeleteKeyTree(HKEY_LOCAL_MACHINE, otherProduct);
 
     // The user's data stays with its parents; the fixed files and the empty
     // "Add New" folder go.

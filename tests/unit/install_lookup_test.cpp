@@ -155,6 +155,16 @@ TEST_CASE("the lookup prefers the current user and falls back to the machine")
         CHECK(folder == L"C:\\Machine\\Tavrel");
         CHECK_FALSE(perUser);
     }
+    SUBCASE("the machine's value is read in the 32-bit view, where the shipped programs see it")
+    {
+        REQUIRE(product.SetInstallPath(HKEY_LOCAL_MACHINE, L"C:\\Native\\Tavrel", install_registry::kOtherView));
+        CHECK_FALSE(LocateInstallation(product.Path(), folder, perUser));
+        CHECK(folder == L"unchanged");
+        REQUIRE(product.SetInstallPath(HKEY_LOCAL_MACHINE, L"C:\\Machine\\Tavrel"));
+        CHECK(LocateInstallation(product.Path(), folder, perUser));
+        CHECK(folder == L"C:\\Machine\\Tavrel");
+        CHECK_FALSE(perUser);
+    }
     SUBCASE("under neither: nothing changes")
     {
         REQUIRE(product.SetInstallPath(HKEY_CURRENT_USER, L""));

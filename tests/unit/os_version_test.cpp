@@ -13,7 +13,7 @@
 
 namespace {
 
-OsFacts Nt(DWORD major, DWORD minor, WORD servicePack, BYTE productType, bool wow64)
+OsFacts Nt(DWORD major, DWORD minor, WORD servicePack, BYTE productType, bool windows64)
 {
     OsFacts facts;
     facts.platformId = VER_PLATFORM_WIN32_NT;
@@ -21,7 +21,7 @@ OsFacts Nt(DWORD major, DWORD minor, WORD servicePack, BYTE productType, bool wo
     facts.minorVersion = minor;
     facts.servicePackMajor = servicePack;
     facts.productType = productType;
-    facts.underWow64 = wow64;
+    facts.on64BitWindows = windows64;
     return facts;
 }
 
@@ -60,12 +60,12 @@ TEST_CASE("every known system gets its predicates and its verdict")
          OsVerdict::XpWithoutServicePack2},
         {"Windows XP SP2", Nt(5, 1, 2, kWorkstation, false), true, true, false, false, OsVerdict::Supported},
         {"Windows XP SP3", Nt(5, 1, 3, kWorkstation, false), true, true, false, false, OsVerdict::Supported},
-        {"Windows XP x64 SP1 under WOW64", Nt(5, 2, 1, kWorkstation, true), true, false, false, false,
+        {"Windows XP x64 SP1 (64-bit Windows)", Nt(5, 2, 1, kWorkstation, true), true, false, false, false,
          OsVerdict::XpWithoutServicePack2},
-        {"Windows XP x64 SP2 under WOW64", Nt(5, 2, 2, kWorkstation, true), true, true, false, false,
+        {"Windows XP x64 SP2 (64-bit Windows)", Nt(5, 2, 2, kWorkstation, true), true, true, false, false,
          OsVerdict::Supported},
-        // Without the WOW64 answer (IsWow64Process missing) NT 5.2 is neither.
-        {"NT 5.2 workstation, no WOW64 answer", Nt(5, 2, 2, kWorkstation, false), false, false, false, false,
+        // 32-bit NT 5.2, or no WOW64 answer (IsWow64Process missing): neither.
+        {"NT 5.2 workstation, 32-bit or no WOW64 answer", Nt(5, 2, 2, kWorkstation, false), false, false, false, false,
          OsVerdict::Unsupported},
         {"Windows Server 2003 SP2, 32-bit", Nt(5, 2, 2, kServer, false), false, false, false, false,
          OsVerdict::Unsupported},
@@ -125,11 +125,11 @@ TEST_CASE("the wrappers give the pure answers for the running system, every time
     OsFacts facts;
     REQUIRE(ReadOsFacts(facts));
     CHECK(facts.platformId == static_cast<DWORD>(VER_PLATFORM_WIN32_NT));
-    // This test programme is 32-bit, as the installer is, and Wine's 32-bit
-    // prefix is no 64-bit Windows.
-    BOOL wow64 = TRUE;
+    // A 64-bit build is on 64-bit Windows; the 32-bit programs are when they
+    // run under WOW64.
+    BOOL wow64 = FALSE;
     REQUIRE(IsWow64Process(GetCurrentProcess(), &wow64));
-    CHECK(facts.underWow64 == (wow64 != FALSE));
+    CHECK(facts.on64BitWindows == (sizeof(void*) == 8 || wow64 != FALSE));
 
     for (int call = 0; call < 2; ++call) {
         CHECK(IsVistaOrLaterWorkstation() == IsVistaOrLaterWorkstation(facts));

@@ -53,6 +53,13 @@ std::wstring UniqueName(const wchar_t* stem)
     return std::wstring(stem) + std::to_wstring(GetCurrentProcessId()) + L".exe";
 }
 
+// What a 32-bit program meets when it lists the modules of a 64-bit one.
+BOOL WINAPI ModulesOfOtherBitness(HANDLE, HMODULE*, DWORD, DWORD*)
+{
+    SetLastError(ERROR_PARTIAL_COPY);
+    return FALSE;
+}
+
 } // namespace
 
 TEST_CASE("the process list holds every process however small the first attempt")
@@ -132,4 +139,45 @@ TEST_CASE("a program that ended by itself is no longer found")
     REQUIRE(process.WaitForExit(10000));
     CHECK(process.ExitCode() == standin::kOwnExitCode);
     CHECK_FALSE(FindProcessByModuleName(name.c_str(), false));
+}
+
+TEST_CASE("a program whose module list cannot be read, as a 64-bit one's from 32-bit code, is found by its image")
+{
+    std::wstring name = UniqueName(L"standin-other-bitness-");
+    StandInCopy copy(name);
+    REQUIRE(copy.Copied());
+    standin::Process process;
+    REQUIRE(process.Start(copy.Path(), L"/NoWindow /ExitAfter:20000"));
+
+    PsapiLibrary psapi;
+    REQUIRE(psapi.IsLoaded());
+    ProcessNameCalls calls = SystemProcessNameCalls(psapi);
+    calls.enumProcessModules = ModulesOfOtherBitness;
+    std::wstring upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::towupper);
+
+    SUBCASE("through QueryFullProcessImageNameW, from Windows Vista on")
+    {
+        REQUIRE((calls.queryFullProcessImageName != nullptr));
+        CHECK(FindProcessByModuleName(calls, upper.c_str(), false));
+        CHECK(FindProcessByModuleName(calls, name.c_str(), true));
+        REQUIRE(process.WaitForExit(5000));
+        CHECK(process.ExitCode() == 0u);
+    }
+    SUBCASE("through GetProcessImageFileNameW on Windows XP")
+    {
+        calls.queryFullProcessImageName = nullptr;
+        REQUIRE((calls.getProcessImageFileName != nullptr));
+        CHECK(FindProcessByModuleName(calls, upper.c_str(), false));
+        CHECK_FALSE(FindProcessByModuleName(calls, L"standin-other-bitness-", false));
+        CHECK(FindProcessByModuleName(calls, name.c_str(), true));
+        REQUIRE(process.WaitForExit(5000));
+        CHECK(process.ExitCode() == 0u);
+    }
+    SUBCASE("with neither, it is not found: the module list alone no longer names it")
+    {
+        calls.queryFullProcessImageName = nullptr;
+        calls.getProcessImageFileName = nullptr;
+        CHECK_FALSE(FindProcessByModuleName(calls, name.c_str(), false));
+    }
 }

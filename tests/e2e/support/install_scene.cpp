@@ -147,7 +147,8 @@ uiauto::RunResult InstallScene::Run(const std::wstring& arguments, const uiauto:
 bool ReadRegistryString(HKEY root, const std::wstring& keyPath, const wchar_t* valueName, std::wstring& value)
 {
     uiauto::ScopedRegKey key;
-    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE | install_registry::kShippedView, key.Receive())
+        != ERROR_SUCCESS)
         return false;
     DWORD type = 0;
     DWORD size = 0;
@@ -164,7 +165,8 @@ bool ReadRegistryString(HKEY root, const std::wstring& keyPath, const wchar_t* v
 bool RegistryValueExists(HKEY root, const std::wstring& keyPath, const wchar_t* valueName)
 {
     uiauto::ScopedRegKey key;
-    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE | install_registry::kShippedView, key.Receive())
+        != ERROR_SUCCESS)
         return false;
     return RegQueryValueExW(key.Get(), valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
@@ -172,14 +174,15 @@ bool RegistryValueExists(HKEY root, const std::wstring& keyPath, const wchar_t* 
 bool RegistryKeyExists(HKEY root, const std::wstring& keyPath)
 {
     uiauto::ScopedRegKey key;
-    return RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, keyPath.c_str(), 0, KEY_QUERY_VALUE | install_registry::kShippedView, key.Receive())
+        == ERROR_SUCCESS;
 }
 
 bool WriteRegistryString(HKEY root, const std::wstring& keyPath, const wchar_t* valueName, const std::wstring& value)
 {
     uiauto::ScopedRegKey key;
-    if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
-                        key.Receive(), nullptr)
+    if (RegCreateKeyExW(root, keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | install_registry::kShippedView, nullptr, key.Receive(), nullptr)
         != ERROR_SUCCESS)
         return false;
     return RegSetValueExW(key.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),

@@ -87,7 +87,8 @@ private:
     bool ready_ = false;
 };
 
-// Registry values in either hive.
+// Registry values in either hive, in the view of the shipped programs
+// (install_registry::kShippedView).
 bool ReadRegistryString(HKEY root, const std::wstring& keyPath, const wchar_t* valueName, std::wstring& value);
 bool RegistryValueExists(HKEY root, const std::wstring& keyPath, const wchar_t* valueName);
 bool RegistryKeyExists(HKEY root, const std::wstring& keyPath);

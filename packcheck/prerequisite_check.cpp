@@ -52,25 +52,30 @@ void CheckDotnetSetupProgram(const PeImageFacts* facts, const std::wstring& plac
 {
     if (!facts || (facts->characteristics & IMAGE_FILE_DLL) || !(facts->characteristics & IMAGE_FILE_EXECUTABLE_IMAGE)
         || (facts->subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI && facts->subsystem != IMAGE_SUBSYSTEM_WINDOWS_CUI)) {
-        problems.Add(place, L"not a Windows program; the installer cannot start it");
+        problems.Problem(L"prerequisite-not-a-program", place, std::wstring(),
+                         L"not a Windows program; the installer cannot start it");
         return;
     }
     if (facts->machine != IMAGE_FILE_MACHINE_I386)
-        problems.Add(place, OtherMachine(*facts, L"a program") + L"; 32-bit Windows cannot start it");
+        problems.Problem(L"prerequisite-not-32-bit", place, std::wstring(),
+                         OtherMachine(*facts, L"a program") + L"; 32-bit Windows cannot start it");
 }
 
 void CheckDirectXSetupLibrary(const PeImageFacts* facts, const std::wstring& place, ProblemList& problems)
 {
     if (!facts || !(facts->characteristics & IMAGE_FILE_DLL)) {
-        problems.Add(place, L"not a Windows DLL; the installer cannot load it");
+        problems.Problem(L"prerequisite-not-a-dll", place, std::wstring(),
+                         L"not a Windows DLL; the installer cannot load it");
         return;
     }
     if (facts->machine != IMAGE_FILE_MACHINE_I386)
-        problems.Add(place, OtherMachine(*facts, L"a DLL") + L"; the 32-bit installer cannot load it");
+        problems.Problem(L"prerequisite-not-32-bit", place, std::wstring(),
+                         OtherMachine(*facts, L"a DLL") + L"; the 32-bit installer cannot load it");
     for (const char* entry : {kDirectXShowEulaEntry, kDirectXSetupEntry}) {
         if (!ExportsName(*facts, entry))
-            problems.Add(place, L"exports no " + std::wstring(entry, entry + lstrlenA(entry))
-                                    + L"; the installer cannot run the DirectX setup without it");
+            problems.Problem(L"prerequisite-export-missing", place, std::wstring(),
+                             L"exports no " + std::wstring(entry, entry + lstrlenA(entry))
+                                 + L"; the installer cannot run the DirectX setup without it");
     }
 }
 
@@ -80,7 +85,8 @@ void CheckPrerequisites(const std::wstring& packageFolder, ProblemList& problems
     if (IsFolder(dotnet)) {
         std::wstring program = DotnetSetupProgramPath(dotnet);
         if (!IsFile(program))
-            problems.Add(L"dotnet", L"holds neither dotnetfx3.exe nor dotnetfx3setup.exe");
+            problems.Problem(L"prerequisite-missing", L"dotnet", std::wstring(),
+                             L"holds neither dotnetfx3.exe nor dotnetfx3setup.exe");
         else
             CheckImageFile(program, L"dotnet\\" + FileName(program), problems, CheckDotnetSetupProgram);
     }
@@ -88,7 +94,8 @@ void CheckPrerequisites(const std::wstring& packageFolder, ProblemList& problems
     if (IsFolder(directx)) {
         std::wstring library = directx + L"\\" + kDirectXSetupLibrary;
         if (!IsFile(library))
-            problems.Add(L"directx", std::wstring(L"holds no ") + kDirectXSetupLibrary);
+            problems.Problem(L"prerequisite-missing", L"directx", std::wstring(),
+                             std::wstring(L"holds no ") + kDirectXSetupLibrary);
         else
             CheckImageFile(library, L"directx\\" + std::wstring(kDirectXSetupLibrary), problems,
                            CheckDirectXSetupLibrary);

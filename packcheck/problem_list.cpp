@@ -7,8 +7,6 @@
 
 namespace {
 
-const wchar_t kUnclassified[] = L"package";
-
 std::wstring JsonString(const std::wstring& text)
 {
     std::wstring quoted = L"\"";
@@ -36,16 +34,6 @@ std::wstring JsonPosition(long value)
 void ProblemList::Add(Finding finding)
 {
     findings_.push_back(std::move(finding));
-}
-
-void ProblemList::Add(const std::wstring& place, const std::wstring& text)
-{
-    Problem(kUnclassified, place, std::wstring(), text);
-}
-
-void ProblemList::Add(const std::wstring& place, const std::wstring& element, const std::wstring& text)
-{
-    Problem(kUnclassified, place, element, text);
 }
 
 void ProblemList::Problem(const wchar_t* code, const std::wstring& place, const std::wstring& element,

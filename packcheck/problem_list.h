@@ -26,9 +26,6 @@ struct Finding {
 class ProblemList {
 public:
     void Add(Finding finding);
-    // A problem without a code of its own; its code is "package".
-    void Add(const std::wstring& place, const std::wstring& text);
-    void Add(const std::wstring& place, const std::wstring& element, const std::wstring& text);
 
     // A problem or a warning with its code.
     void Problem(const wchar_t* code, const std::wstring& place, const std::wstring& element, const std::wstring& text);

@@ -196,7 +196,8 @@ TEST_CASE("the installation folder's name is checked before anything is copied")
         owners.push_back(GetWindow(box.window, GW_OWNER));
         return 0;
     });
-    RunResult run = scene.Run(L"/CurrentUser:0 \"/CoreExec:" + folder + L"\"", rules);
+    REQUIRE(scene.Product().SetInstallPath(HKEY_CURRENT_USER, folder));
+    RunResult run = scene.Run(L"", rules);
     CheckRefused(run, expected, IconKind::Warning);
     REQUIRE(owners.size() == 2);
     if (expected == e2e::LowSpaceQuestionText()) {

@@ -193,6 +193,13 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
         REQUIRE(xml_test::WriteBytes(fixture.root.File(L"elsewhere\\target.txt"), "target"));
         REQUIRE(test_links::MakeFolderLink(fixture.Package(L"\\linked"), fixture.root.File(L"elsewhere")));
     }
+    SUBCASE("a hard link in the image folder to a file elsewhere")
+    {
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
+        REQUIRE(xml_test::WriteBytes(fixture.root.File(L"secret.txt"), "secret"));
+        REQUIRE(CreateHardLinkW(fixture.Package(L"\\secret.txt").c_str(), fixture.root.File(L"secret.txt").c_str(),
+                                nullptr));
+    }
 
     CHECK_FALSE(InstallPackageFrom(packageFolder, fixture.Install(), nullptr, true));
     REQUIRE(fixture.boxes.Boxes().size() == 1);

@@ -12,6 +12,8 @@
 #include "packsetup/install_folder_name.h"
 #include "packsetup/install_worker.h"
 #include "packsetup/installer_state.h"
+#include "packsetup/own_files_in_folder.h"
+#include "packsetup/package_paths.h"
 #include "packsetup/package_sources.h"
 #include "packsetup/program_folder.h"
 #include "packsetup/progress_dialog.h"
@@ -125,6 +127,12 @@ bool InstallPackageFrom(const std::wstring& packageFolder, const std::wstring& i
         return false;
     case InstallFolderProblem::None:
         break;
+    }
+    std::wstring folder(installFolder);
+    RemoveOneTrailingBackslash(folder);
+    if (PackageReplacesUninstallerFiles(package, folder)) {
+        Tell(dialog.get(), IDS_SOURCE_NOT_FOUND, MB_ICONERROR);
+        return false;
     }
 
     if (!HasFreeSpaceFor(installFolder, package.TotalSize())

@@ -235,6 +235,48 @@ TEST_CASE("without an image folder nothing changes")
     CHECK_FALSE(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L""));
 }
 
+TEST_CASE("a package neither replaces nor removes the program's and the uninstaller's own files")
+{
+    PerUserScene perUser(L"ownfiles");
+    REQUIRE(perUser.ready);
+    const InstallScene& scene = perUser.scene;
+    std::string manifestBefore = e2e::ReadFileBytes(scene.ManifestPath());
+
+    SUBCASE("a manifest of the package's own at the top of the image folder: refused before anything changes")
+    {
+        REQUIRE(scene.AddPackageFile(L"TavrelUnsetup.dat",
+                                     "<TavrelUninstall><Components><File>C:\\windows\\win.ini</File>"
+                                     "</Components></TavrelUninstall>"));
+        CheckRefused(scene.Run(L"", uiauto::AnswerRules()), e2e::PackageMissingText(), IconKind::Error);
+        CHECK(e2e::ReadFileBytes(scene.ManifestPath()) == manifestBefore);
+        CHECK_FALSE(e2e::PathExists(scene.InstalledPath(L"readme.txt")));
+        CHECK(e2e::PathExists(scene.InstalledPath(L"old\\gone.txt")));
+    }
+    SUBCASE("removal entries naming TAVREL.EXE and the manifest by its short name: both stay")
+    {
+        wchar_t alias[MAX_PATH] = L"";
+        REQUIRE(GetShortPathNameW(scene.ManifestPath().c_str(), alias, MAX_PATH) > 0);
+        std::wstring aliasName(alias);
+        aliasName = aliasName.substr(aliasName.rfind(L'\\') + 1);
+        REQUIRE(aliasName != L"tavrelunsetup.dat");
+        e2e::DefinitionContent content;
+        content.caption = kCaption;
+        content.packageId = kPackageId;
+        content.packageTitle = kPackageTitle;
+        content.removeFiles = {L"TAVREL.EXE", aliasName, L"old\\gone.txt"};
+        content.removeFolders = {L"data", L"data\\old"};
+        REQUIRE(scene.WriteDefinition(content));
+
+        RunResult run = scene.Run(L"", uiauto::AnswerRules().Otherwise(IDNO));
+        INFO(e2e::Describe(run));
+        REQUIRE(run.messageBoxes.size() == 1);
+        CheckStartQuestion(run.messageBoxes[0]);
+        CHECK(e2e::PathExists(scene.InstalledPath(L"tavrel.exe")));
+        CHECK(e2e::PathExists(scene.ManifestPath()));
+        perUser.CheckInstalled();
+    }
+}
+
 TEST_CASE("a cancel confirmed during the copy leaves manifest, registry and unpacked package as they were")
 {
     PerUserScene perUser(L"cancel");

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class LinkFreeFolders;
+
 // What the progress routine of one large file needs.
 struct CopyProgressContext {
     HWND taskbarWindow;
@@ -28,17 +30,27 @@ DWORD CALLBACK CopyProgress(LARGE_INTEGER totalFileSize, LARGE_INTEGER totalByte
                             DWORD streamNumber, DWORD callbackReason, HANDLE sourceFile,
                             HANDLE destinationFile, LPVOID data);
 
-// Copies a file over any existing target (read-only or not) and leaves the
-// copy writable. Tries 10 times 200 ms apart, then asks the user (box owned
-// by the owner window) whether to retry, which makes a series of 9 more
-// attempts. False when the user picks Cancel. Paths that do not fit in
-// MAX_PATH are never tried and go straight to the question.
-bool CopyFileWithRetry(HWND owner, const std::wstring& source, const std::wstring& target,
-                       ITaskbarList3* taskbarList, HWND taskbarWindow,
+// Copies a package file over any existing target (read-only or not) and
+// leaves the copy writable. The source is opened through the held folders,
+// level by level without following links, and read from that handle; a
+// source that is reached through a link, is one, or has more than one name
+// is refused at once: false, without a question. Otherwise tries 10 times
+// 200 ms apart, then asks the user (box owned by the owner window) whether
+// to retry, which makes a series of 9 more attempts. False when the user
+// picks Cancel. Paths that do not fit in MAX_PATH are never tried and go
+// straight to the question.
+bool CopyFileWithRetry(HWND owner, LinkFreeFolders& sources, const std::wstring& source,
+                       const std::wstring& target, ITaskbarList3* taskbarList, HWND taskbarWindow,
                        LPPROGRESS_ROUTINE routine, CopyProgressContext* context);
 
-// Test seam: the copy call of CopyFileWithRetry (CopyFileExW by default;
+// Writes everything that an open file holds from its start to a new file at
+// the target path (an existing one is replaced) in large blocks, with the
+// source's time of last change, and calls the progress routine (may be
+// null) after each block. A target left incomplete is deleted.
+bool CopyOpenFile(HANDLE source, const std::wstring& target, LPPROGRESS_ROUTINE routine, void* data);
+
+// Test seam: the copy call of CopyFileWithRetry (CopyOpenFile by default;
 // null restores it). Returns the previous one.
-typedef BOOL(WINAPI* CopyFileFunction)(LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE routine,
-                                       LPVOID data, LPBOOL cancel, DWORD flags);
+typedef bool (*CopyFileFunction)(HANDLE source, const std::wstring& target, LPPROGRESS_ROUTINE routine,
+                                 void* data);
 CopyFileFunction SetCopyFunctionForTesting(CopyFileFunction copy);

@@ -11,6 +11,7 @@
 #include "packsetup/create_folder_path.h"
 #include "packsetup/folder_scanner.h"
 #include "packsetup/installer_state.h"
+#include "packsetup/open_without_links.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/res/resource.h"
 #include "packsetup/taskbar_progress.h"
@@ -75,6 +76,8 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
     // Folders made and recorded for an earlier file of this copy: walking
     // them again for every file costs more than the copy of a small file.
     std::unordered_set<std::wstring> foldersMade;
+    // The package's folders, held open as each source is opened below them.
+    LinkFreeFolders sources;
     const std::vector<FolderScanEntry>& entries = scanner.Entries();
     const size_t lastFile = LastFileIndex(entries);
     bool shownBefore = false;
@@ -90,8 +93,8 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
         if (!FitsMaxPath(target)) {
             // Never acted on in a shortened form: the copy question comes
             // at once and only Cancel leads on.
-            if (!CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow, nullptr,
-                                   nullptr))
+            if (!CopyFileWithRetry(progressDialog, sources, entry.fullPath, target, taskbarList, taskbarWindow,
+                                   nullptr, nullptr))
                 return false;
             continue;
         }
@@ -120,11 +123,11 @@ bool CopyPackageEntries(const FolderScanner& scanner, const std::wstring& instal
         if (large) {
             CopyProgressContext context = {taskbarWindow, progressDialog, taskbarList, scanner.TotalSize(),
                                            bytesBefore};
-            copied = CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow,
-                                       CopyProgress, &context);
+            copied = CopyFileWithRetry(progressDialog, sources, entry.fullPath, target, taskbarList,
+                                       taskbarWindow, CopyProgress, &context);
         } else {
-            copied = CopyFileWithRetry(progressDialog, entry.fullPath, target, taskbarList, taskbarWindow,
-                                       nullptr, nullptr);
+            copied = CopyFileWithRetry(progressDialog, sources, entry.fullPath, target, taskbarList,
+                                       taskbarWindow, nullptr, nullptr);
         }
         if (!copied)
             return false;

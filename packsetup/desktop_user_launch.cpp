@@ -6,7 +6,6 @@
 #include "common/win/integrity_level.h"
 #include "common/win/scoped_handle.h"
 #include "common/win/system_library.h"
-#include "packsetup/os_version.h"
 
 namespace {
 
@@ -30,15 +29,18 @@ ScopedHandle OpenShellProcess()
     return ScopedHandle(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, shellId));
 }
 
-// Only an elevated process (above medium integrity) needs the shell's token:
-// anything else starts the program with the user's rights already.
-bool RunsElevated()
+// The full token of a split log-on, above medium integrity (or at a level
+// that cannot be read): the desktop user's own programs run with less.
+// Anything else starts the program with the user's rights already.
+bool TokenRunsElevated()
 {
-    if (!IsVistaOrLaterWorkstation() || !IsElevatedAdministrator())
+    if (!IsElevatedAdministrator())
         return false;
     DWORD level = 0;
-    return SUCCEEDED(GetProcessIntegrityLevel(GetCurrentProcessId(), &level)) && level > kMediumIntegrity;
+    return FAILED(GetProcessIntegrityLevel(GetCurrentProcessId(), &level)) || level > kMediumIntegrity;
 }
+
+ElevationProbe runsElevated = TokenRunsElevated;
 
 bool LaunchWithShellToken(const std::wstring& program, const std::wstring& workingFolder)
 {
@@ -86,10 +88,19 @@ bool LaunchWithOwnToken(const std::wstring& program, const std::wstring& working
 
 } // namespace
 
+ElevationProbe SetElevationProbeForTesting(ElevationProbe probe)
+{
+    ElevationProbe previous = runsElevated;
+    runsElevated = probe ? probe : TokenRunsElevated;
+    return previous;
+}
+
 bool LaunchAsDesktopUser(const std::wstring& program, const std::wstring& workingFolder)
 {
-    // Without the shell's token the program runs elevated: better than not at all.
-    if (RunsElevated() && LaunchWithShellToken(program, workingFolder))
-        return true;
+    // Started with this process's own token, the program would run elevated
+    // on the user's desktop, and its file dialogs would hand the user an
+    // administrator's shell: elevated, the shell's token or nothing.
+    if (runsElevated())
+        return LaunchWithShellToken(program, workingFolder);
     return LaunchWithOwnToken(program, workingFolder);
 }

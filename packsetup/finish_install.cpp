@@ -25,3 +25,11 @@ void FinishInstall(const std::wstring& installFolder, HWND owner, bool perUser)
     if (owner)
         SendMessageW(owner, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(owner, IDCANCEL)));
 }
+
+void TellOwnerInstallEnded(HWND owner)
+{
+    if (!owner)
+        return;
+    EnableWindow(owner, TRUE);
+    SendMessageW(owner, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(owner, IDCANCEL)));
+}

@@ -13,3 +13,8 @@ const UINT kHandBackMessage = WM_APP + 0x65;
 // (a launcher's), the boxes are owned by it, it is enabled again and it gets
 // WM_COMMAND with IDCANCEL at the end, after a failure as well.
 void FinishInstall(const std::wstring& installFolder, HWND owner, bool perUser);
+
+// What a launcher's window (may be null) gets when the core's installation
+// has ended, whether it ran or not: enabled again, then WM_COMMAND with
+// IDCANCEL.
+void TellOwnerInstallEnded(HWND owner);

@@ -12,6 +12,9 @@
 #include "packsetup/install_folder_name.h"
 #include "packsetup/install_worker.h"
 #include "packsetup/installer_state.h"
+#include "packsetup/own_files_in_folder.h"
+#include "packsetup/package_paths.h"
+#include "packsetup/package_sources.h"
 #include "packsetup/program_folder.h"
 #include "packsetup/progress_dialog.h"
 #include "packsetup/res/resource.h"
@@ -106,8 +109,11 @@ bool InstallPackageFrom(const std::wstring& packageFolder, const std::wstring& i
     ShowPhase(dialog.get(), IDS_PREPARING);
     FolderScanner package;
     // A listing that left out entries, or met a link whose target it does
-    // not follow, would install part of the package.
-    if (packageFolder.empty() || !package.Scan(packageFolder.c_str(), std::wstring()) || !package.Complete()) {
+    // not follow, would install part of the package; one whose entries are
+    // not what they seemed when opened without links (a hard link) could
+    // copy a file that only administrators may read.
+    if (packageFolder.empty() || !package.Scan(packageFolder.c_str(), std::wstring()) || !package.Complete()
+        || !CheckPackageSources(package)) {
         Tell(dialog.get(), IDS_SOURCE_NOT_FOUND, MB_ICONERROR);
         return false;
     }
@@ -121,6 +127,12 @@ bool InstallPackageFrom(const std::wstring& packageFolder, const std::wstring& i
         return false;
     case InstallFolderProblem::None:
         break;
+    }
+    std::wstring folder(installFolder);
+    RemoveOneTrailingBackslash(folder);
+    if (PackageReplacesUninstallerFiles(package, folder)) {
+        Tell(dialog.get(), IDS_SOURCE_NOT_FOUND, MB_ICONERROR);
+        return false;
     }
 
     if (!HasFreeSpaceFor(installFolder, package.TotalSize())

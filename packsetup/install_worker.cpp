@@ -31,7 +31,7 @@ private:
     HWND window_;
 };
 
-void ShowPhase(HWND dialog, UINT textId)
+void ShowWorkerPhase(HWND dialog, UINT textId)
 {
     SetDlgItemTextW(dialog, IDC_PROGRESS_PHASE, LoadText(textId).c_str());
 }
@@ -67,11 +67,11 @@ unsigned __stdcall InstallWorker(void* argument)
     SetTaskbarValue(taskbar.get(), taskbarWindow, 1000, 1000);
     SendDlgItemMessageW(params.progressDialog, IDC_PROGRESS_BAR, PBM_SETPOS, 1000, 0);
     SetDlgItemTextW(params.progressDialog, IDC_PROGRESS_FILE, L"");
-    ShowPhase(params.progressDialog, IDS_REGISTERING);
+    ShowWorkerPhase(params.progressDialog, IDS_REGISTERING);
     DWORD finalPhaseStart = GetTickCount();
 
     UpdateUninstallManifest(folder + L"\\");
-    ShowPhase(params.progressDialog, IDS_DELETING_OBSOLETE_FILES);
+    ShowWorkerPhase(params.progressDialog, IDS_DELETING_OBSOLETE_FILES);
     RemoveUnpackFolder(taskbarWindow);
     WritePackageRecord(params.perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, definition.productRegistryKey,
                        definition.packageId, definition.packageTitle);

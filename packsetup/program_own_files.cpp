@@ -26,3 +26,15 @@ bool IsProgramOwnFileName(const std::wstring& name)
 {
     return IsUninstallerOwnFileName(name) || NamesFile(name, L"tavrel.exe");
 }
+
+std::vector<std::wstring> UninstallerOwnFileNames()
+{
+    return {L"tavrelunsetup.dat", L"unsetup.exe", L"unsetup.def"};
+}
+
+std::vector<std::wstring> ProgramOwnFileNames()
+{
+    std::vector<std::wstring> names = UninstallerOwnFileNames();
+    names.push_back(L"tavrel.exe");
+    return names;
+}

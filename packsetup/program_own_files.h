@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The files in the installation folder that belong to Tavrel! and its
 // uninstaller rather than to any package. The uninstall manifest decides
@@ -15,3 +16,8 @@ bool IsUninstallerOwnFileName(const std::wstring& name);
 // The above, or tavrel.exe: a removal entry that reaches one of them is
 // skipped.
 bool IsProgramOwnFileName(const std::wstring& name);
+
+// The same files by name, to be opened in an installation folder and told
+// apart from other entries by identity rather than by spelling.
+std::vector<std::wstring> UninstallerOwnFileNames();
+std::vector<std::wstring> ProgramOwnFileNames();

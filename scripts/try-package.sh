@@ -234,9 +234,11 @@ run_install() {
     fi
     echo
     echo "== $program_name, run from its unpack folder (messages as shown, with the answer given)"
-    # The question to start Tavrel!, in English and in Japanese.
+    # The question to start Tavrel!, in English and in Japanese. Started
+    # without elevation, as a user starts it: Wine runs everything elevated,
+    # and an elevated installer starts Tavrel! only with a desktop shell's token.
     wine "$uiauto" --timeout 120 --answer "start Tavrel!=$answer" --answer "を起動しますか=$answer" \
-        --default IDNO,IDCANCEL,IDOK "${close[@]}" --cwd "$(winepath -w "$unpack")" \
+        --default IDNO,IDCANCEL,IDOK "${close[@]}" --cwd "$(winepath -w "$unpack")" --limited \
         -- "$(winepath -w "$unpack/$program_name")" | tr -d '\r' >"$work/install-run.txt" || true
     indent <"$work/install-run.txt"
     # The install succeeded when it asked whether to start Tavrel!.

@@ -248,7 +248,7 @@ TEST_CASE("a machine-wide installation on Windows XP runs in the interface insta
     CheckMachineRecord(scene);
 }
 
-TEST_CASE("a core started by hand without a window installs for all users, into a folder it creates")
+TEST_CASE("a core started by hand without a window installs for all users")
 {
     if (SkippedInJapaneseRun())
         return;
@@ -256,9 +256,10 @@ TEST_CASE("a core started by hand without a window installs for all users, into 
     REQUIRE(scene.Ready());
     // Without a package id only the product key's "UpdateTime" goes.
     REQUIRE(PreparePackage(scene, L""));
+    REQUIRE(scene.PrepareInstallation());
+    REQUIRE(scene.Product().SetInstallPath(HKEY_LOCAL_MACHINE, scene.InstallFolder()));
     REQUIRE(e2e::WriteRegistryString(HKEY_LOCAL_MACHINE, scene.Product().Path(), L"UpdateTime", L"machine"));
     REQUIRE(e2e::WriteRegistryString(HKEY_CURRENT_USER, scene.Product().Path(), L"UpdateTime", L"user"));
-    REQUIRE_FALSE(e2e::PathExists(scene.InstallFolder()));
 
     RunResult run = scene.Run(L"/CurrentUser:1 \"/CoreExec:" + scene.InstallFolder() + L"\"",
                               uiauto::AnswerRules().Otherwise(IDNO));
@@ -273,6 +274,47 @@ TEST_CASE("a core started by hand without a window installs for all users, into 
     CHECK(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.Product().Path(), L"UpdateTime"));
     CHECK_FALSE(e2e::RegistryKeyExists(HKEY_LOCAL_MACHINE, scene.Product().Path() + L"\\Package"));
     CHECK_FALSE(e2e::RegistryKeyExists(HKEY_CURRENT_USER, scene.Product().Path() + L"\\Package"));
+}
+
+TEST_CASE("a core started by hand installs only into the installation that the machine's registry names")
+{
+    if (SkippedInJapaneseRun())
+        return;
+    InstallScene scene(L"otherfolder");
+    REQUIRE(scene.Ready());
+    REQUIRE(PreparePackage(scene, kPackageId));
+    REQUIRE(scene.PrepareInstallation());
+    REQUIRE(scene.Product().SetInstallPath(HKEY_LOCAL_MACHINE, scene.InstallFolder()));
+
+    SUBCASE("another folder: nothing is copied there and nothing recorded")
+    {
+        e2e::ScratchFolder other(L"core-other-folder");
+        REQUIRE(other.Ready());
+        RunResult run = scene.Run(L"/Hwnd:0 /CurrentUser:0 \"/CoreExec:" + other.Path() + L"\"", uiauto::AnswerRules());
+        INFO(e2e::Describe(run));
+        CHECK_FALSE(run.timedOut);
+        CHECK(run.exitCode == 0u);
+        REQUIRE(run.messageBoxes.size() == 1);
+        CHECK(run.messageBoxes[0].text
+              == e2e::Localized(L"Failed to start the installation process.", L"インストール プロセスの起動に失敗しました。"));
+        CHECK(run.messageBoxes[0].icon == IconKind::Error);
+        CHECK_FALSE(e2e::PathExists(other.PathOf(L"readme.txt")));
+        CHECK_FALSE(PackageInstalled(scene));
+        CHECK_FALSE(e2e::RegistryKeyExists(HKEY_LOCAL_MACHINE, scene.PackageKey(kPackageId)));
+    }
+    SUBCASE("the registered folder by its short name: the same folder, installed")
+    {
+        wchar_t alias[MAX_PATH] = L"";
+        REQUIRE(GetShortPathNameW(scene.InstallFolder().c_str(), alias, MAX_PATH) > 0);
+        REQUIRE(std::wstring(alias) != scene.InstallFolder());
+        RunResult run = scene.Run(L"/Hwnd:0 /CurrentUser:0 /CoreExec:" + std::wstring(alias),
+                                  uiauto::AnswerRules().Otherwise(IDNO));
+        INFO(e2e::Describe(run));
+        REQUIRE(run.messageBoxes.size() == 1);
+        CheckStartQuestion(run.messageBoxes[0]);
+        CHECK(PackageInstalled(scene));
+        CheckMachineRecord(scene);
+    }
 }
 
 TEST_CASE("a core with a launcher's window and CurrentUser 1 hands the installation back")
@@ -311,6 +353,7 @@ TEST_CASE("a core with a launcher's window and CurrentUser 0 installs and tells 
     REQUIRE(scene.Ready());
     REQUIRE(PreparePackage(scene, kPackageId));
     REQUIRE(scene.PrepareInstallation());
+    REQUIRE(scene.Product().SetInstallPath(HKEY_LOCAL_MACHINE, scene.InstallFolder()));
     LauncherWindow launcher;
     REQUIRE(launcher.Window() != nullptr);
 

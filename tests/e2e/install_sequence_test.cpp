@@ -140,6 +140,9 @@ TEST_CASE("a per-user installation: one process, everything in place, then the q
         uiauto::LaunchOptions options;
         options.program = scene.Program();
         options.workingFolder = scene.SetupFolder();
+        // Elevated, the installer would start Tavrel! only with the desktop
+        // shell's token, which Wine's desktop does not offer.
+        options.withoutElevation = true;
         REQUIRE(session.Start(options));
         HWND tavrel = session.WaitForWindow({L"Tavrel_MainWindow", L""}, e2e::kProgramTimeoutMs);
         INFO(e2e::Describe(session.MessageBoxes()));
@@ -193,7 +196,8 @@ TEST_CASE("the installation folder's name is checked before anything is copied")
         owners.push_back(GetWindow(box.window, GW_OWNER));
         return 0;
     });
-    RunResult run = scene.Run(L"/CurrentUser:0 \"/CoreExec:" + folder + L"\"", rules);
+    REQUIRE(scene.Product().SetInstallPath(HKEY_CURRENT_USER, folder));
+    RunResult run = scene.Run(L"", rules);
     CheckRefused(run, expected, IconKind::Warning);
     REQUIRE(owners.size() == 2);
     if (expected == e2e::LowSpaceQuestionText()) {
@@ -229,6 +233,48 @@ TEST_CASE("without an image folder nothing changes")
     CHECK(e2e::PathExists(scene.UnpackFolder() + L"\\extras\\unpacked.txt"));
     CHECK(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L"UpdateTime"));
     CHECK_FALSE(e2e::RegistryValueExists(HKEY_CURRENT_USER, scene.PackageKey(kPackageId), L""));
+}
+
+TEST_CASE("a package neither replaces nor removes the program's and the uninstaller's own files")
+{
+    PerUserScene perUser(L"ownfiles");
+    REQUIRE(perUser.ready);
+    const InstallScene& scene = perUser.scene;
+    std::string manifestBefore = e2e::ReadFileBytes(scene.ManifestPath());
+
+    SUBCASE("a manifest of the package's own at the top of the image folder: refused before anything changes")
+    {
+        REQUIRE(scene.AddPackageFile(L"TavrelUnsetup.dat",
+                                     "<TavrelUninstall><Components><File>C:\\windows\\win.ini</File>"
+                                     "</Components></TavrelUninstall>"));
+        CheckRefused(scene.Run(L"", uiauto::AnswerRules()), e2e::PackageMissingText(), IconKind::Error);
+        CHECK(e2e::ReadFileBytes(scene.ManifestPath()) == manifestBefore);
+        CHECK_FALSE(e2e::PathExists(scene.InstalledPath(L"readme.txt")));
+        CHECK(e2e::PathExists(scene.InstalledPath(L"old\\gone.txt")));
+    }
+    SUBCASE("removal entries naming TAVREL.EXE and the manifest by its short name: both stay")
+    {
+        wchar_t alias[MAX_PATH] = L"";
+        REQUIRE(GetShortPathNameW(scene.ManifestPath().c_str(), alias, MAX_PATH) > 0);
+        std::wstring aliasName(alias);
+        aliasName = aliasName.substr(aliasName.rfind(L'\\') + 1);
+        REQUIRE(aliasName != L"tavrelunsetup.dat");
+        e2e::DefinitionContent content;
+        content.caption = kCaption;
+        content.packageId = kPackageId;
+        content.packageTitle = kPackageTitle;
+        content.removeFiles = {L"TAVREL.EXE", aliasName, L"old\\gone.txt"};
+        content.removeFolders = {L"data", L"data\\old"};
+        REQUIRE(scene.WriteDefinition(content));
+
+        RunResult run = scene.Run(L"", uiauto::AnswerRules().Otherwise(IDNO));
+        INFO(e2e::Describe(run));
+        REQUIRE(run.messageBoxes.size() == 1);
+        CheckStartQuestion(run.messageBoxes[0]);
+        CHECK(e2e::PathExists(scene.InstalledPath(L"tavrel.exe")));
+        CHECK(e2e::PathExists(scene.ManifestPath()));
+        perUser.CheckInstalled();
+    }
 }
 
 TEST_CASE("a cancel confirmed during the copy leaves manifest, registry and unpacked package as they were")

@@ -1,10 +1,12 @@
 // Runs a program under observation, answering its message boxes, for scripts.
 // Usage: uiauto.exe [--timeout S] [--answer "substring=IDYES"]... [--default ID[,ID]...]
-//                   [--press "title part=ID"] [--close CLASS] [--cwd DIR] -- program.exe args...
+//                   [--press "title part=ID"] [--close CLASS] [--cwd DIR] [--limited]
+//                   -- program.exe args...
 // --press waits for a dialog whose title holds the part and presses its button
 // first, for programs that open with a dialog of their own. --close waits for a
 // window of that class in the program's process tree (a program it started)
-// and closes it, so that the run can end.
+// and closes it, so that the run can end. --limited starts the program with
+// the limited token of the caller's split log-on, as a user's own start runs.
 // Prints one line per message box and "exit code: N" at the end. Exit code:
 // 0 the program ran to completion, 1 bad usage, 2 timeout, 3 start failure.
 #include <windows.h>
@@ -68,7 +70,7 @@ int Usage(const std::wstring& problem)
 {
     Print(L"uiauto: " + problem);
     Print(L"usage: uiauto.exe [--timeout S] [--answer \"substring=IDYES\"]... [--default ID[,ID]...] [--press \"title=ID\"] [--close CLASS] "
-          L"[--cwd DIR] -- "
+          L"[--cwd DIR] [--limited] -- "
           L"program.exe args...");
     return kUsage;
 }
@@ -89,6 +91,10 @@ int wmain(int argc, wchar_t** argv)
         std::wstring arg = argv[i];
         if (arg == L"--")
             break;
+        if (arg == L"--limited") {
+            options.withoutElevation = true;
+            continue;
+        }
         if (i + 1 >= argc)
             return Usage(L"missing value for " + arg);
         std::wstring value = argv[++i];

@@ -89,11 +89,10 @@ bool Contains(const Paths& paths, const std::wstring& path)
 // Records which progress routine each copy was given, then copies.
 std::vector<LPPROGRESS_ROUTINE> routinesSeen;
 
-BOOL WINAPI RecordingCopy(LPCWSTR source, LPCWSTR target, LPPROGRESS_ROUTINE routine, LPVOID data, LPBOOL cancel,
-                          DWORD flags)
+bool RecordingCopy(HANDLE source, const std::wstring& target, LPPROGRESS_ROUTINE routine, void* data)
 {
     routinesSeen.push_back(routine);
-    return CopyFileExW(source, target, routine, data, cancel, flags);
+    return CopyOpenFile(source, target, routine, data);
 }
 
 class RecordedRoutines {
@@ -283,6 +282,22 @@ TEST_CASE_FIXTURE(CopyFixture, "a target path that would not fit MAX_PATH is nev
     CHECK(waits.waits().empty());
     CHECK(Installer().installedFiles.empty());
     CHECK_FALSE(IsFolder(root.File(L"install")));
+}
+
+TEST_CASE_FIXTURE(CopyFixture, "a source swapped for a hard link after the scan is not copied, nor asked about")
+{
+    Prepare();
+    REQUIRE(WriteSizedFile(Package(L"\\a.txt"), 4, 'a'));
+    REQUIRE(WriteSizedFile(root.File(L"secret.txt"), 6, 's'));
+    scanner.Clear();
+    REQUIRE(scanner.Scan(Package().c_str(), L""));
+    REQUIRE(DeleteFileW(Package(L"\\a.txt").c_str()));
+    REQUIRE(CreateHardLinkW(Package(L"\\a.txt").c_str(), root.File(L"secret.txt").c_str(), nullptr));
+
+    CHECK_FALSE(CopyPackageEntries(scanner, Install(), nullptr, nullptr, nullptr));
+    CHECK_FALSE(xml_test::FileExists(Install(L"\\a.txt")));
+    CHECK(boxes.Shown().empty());
+    CHECK(waits.waits().empty());
 }
 
 TEST_CASE_FIXTURE(CopyFixture, "a folder level blocked by a file ends the copy without a question")

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <string>
 
@@ -192,6 +193,24 @@ TEST_CASE("a package that cannot be listed whole is refused before anything chan
         REQUIRE(MakeFolder(fixture.root.File(L"elsewhere")));
         REQUIRE(xml_test::WriteBytes(fixture.root.File(L"elsewhere\\target.txt"), "target"));
         REQUIRE(test_links::MakeFolderLink(fixture.Package(L"\\linked"), fixture.root.File(L"elsewhere")));
+    }
+    SUBCASE("a hard link in the image folder to a file elsewhere")
+    {
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
+        REQUIRE(xml_test::WriteBytes(fixture.root.File(L"secret.txt"), "secret"));
+        REQUIRE(CreateHardLinkW(fixture.Package(L"\\secret.txt").c_str(), fixture.root.File(L"secret.txt").c_str(),
+                                nullptr));
+    }
+    // It would make the package's manifest the one that the next elevated
+    // uninstall reads.
+    SUBCASE("the short name of the installed manifest at the top of the image folder")
+    {
+        wchar_t alias[MAX_PATH] = L"";
+        REQUIRE(GetShortPathNameW(fixture.Install(L"\\tavrelunsetup.dat").c_str(), alias, MAX_PATH) > 0);
+        std::wstring aliasName = PathFindFileNameW(alias);
+        REQUIRE(aliasName != L"tavrelunsetup.dat");
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\short.txt"), "short"));
+        REQUIRE(xml_test::WriteBytes(fixture.Package(L"\\" + aliasName), "<TavrelUninstall/>"));
     }
 
     CHECK_FALSE(InstallPackageFrom(packageFolder, fixture.Install(), nullptr, true));

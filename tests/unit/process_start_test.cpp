@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/win/elevation.h"
 #include "packsetup/desktop_user_launch.h"
 #include "packsetup/start_process.h"
 #include "packsetup/start_tavrel.h"
@@ -99,10 +100,24 @@ TEST_CASE("StartProcess reports a program that cannot be started")
     CHECK(exitCode == 12345u);
 }
 
+// Runs the test as a process without elevation would.
+class NotElevated {
+public:
+    NotElevated() : previous_(SetElevationProbeForTesting(No)) {}
+    ~NotElevated() { SetElevationProbeForTesting(previous_); }
+    NotElevated(const NotElevated&) = delete;
+    NotElevated& operator=(const NotElevated&) = delete;
+
+private:
+    static bool No() { return false; }
+    ElevationProbe previous_;
+};
+
 TEST_CASE("StartTavrel starts tavrel.exe of the folder, a trailing backslash kept for the working folder")
 {
     StandInCopy copy(L"start-tavrel", L"Tavrel Folder", L"tavrel.exe");
     REQUIRE(copy.ready);
+    NotElevated notElevated;
     StartTavrel(copy.folder + L"\\");
     REQUIRE(copy.WaitForMarker());
     CHECK(copy.Value("command_line") == Narrow(L"\"" + copy.program + L"\""));
@@ -118,4 +133,24 @@ TEST_CASE("LaunchAsDesktopUser reports a program that cannot be started")
     REQUIRE(root.created());
     CHECK_FALSE(LaunchAsDesktopUser(root.File(L"tavrel.exe"), root.path()));
     CHECK_FALSE(LaunchAsDesktopUser(root.File(L"tavrel.exe"), root.File(L"no such folder")));
+}
+
+TEST_CASE("an elevated installer starts Tavrel! only with the shell's token, never with its own")
+{
+    // Elevated as Wine runs every program, and without a desktop shell, so
+    // the shell's token cannot be had.
+    if (!IsElevatedAdministrator() || GetShellWindow()) {
+        MESSAGE("skipped: needs an elevated process without a desktop shell");
+        return;
+    }
+    StandInCopy copy(L"start-tavrel-elevated", L"Tavrel Folder", L"tavrel.exe");
+    REQUIRE(copy.ready);
+    CHECK_FALSE(LaunchAsDesktopUser(copy.program, copy.folder));
+    Sleep(1500);
+    bool started = xml_test::FileExists(copy.Marker());
+    CHECK_FALSE(started);
+    if (started) {
+        CloseStandIn();
+        Sleep(500);
+    }
 }

@@ -35,6 +35,25 @@ std::wstring BuildEnvironment(const LaunchOptions& options)
     return block;
 }
 
+// A primary token for the limited side of the caller's split log-on; null
+// when the caller's token has none.
+ScopedHandle LimitedToken()
+{
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        return ScopedHandle();
+    ScopedHandle token(own);
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.Get(), TokenLinkedToken, &linked, sizeof(linked), &size))
+        return ScopedHandle();
+    ScopedHandle limited(linked.LinkedToken);
+    HANDLE primary = nullptr;
+    if (!DuplicateTokenEx(limited.Get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        return ScopedHandle();
+    return ScopedHandle(primary);
+}
+
 } // namespace
 
 StartedProcess StartProgram(const LaunchOptions& options)
@@ -50,11 +69,23 @@ StartedProcess StartProgram(const LaunchOptions& options)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(options.program.c_str(), mutableCommandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT,
-                        environment.empty() ? nullptr : const_cast<wchar_t*>(environment.data()),
-                        options.workingFolder.empty() ? nullptr : options.workingFolder.c_str(), &startup,
-                        &info)) {
+    ScopedHandle token;
+    if (options.withoutElevation) {
+        token = LimitedToken();
+        if (!token.Get()) {
+            started.error = GetLastError() == ERROR_SUCCESS ? ERROR_NO_TOKEN : GetLastError();
+            return started;
+        }
+    }
+    void* environmentBlock = environment.empty() ? nullptr : const_cast<wchar_t*>(environment.data());
+    const wchar_t* workingFolder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
+    BOOL created = token ? CreateProcessAsUserW(token.Get(), options.program.c_str(), mutableCommandLine.data(),
+                                                nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                                                environmentBlock, workingFolder, &startup, &info)
+                         : CreateProcessW(options.program.c_str(), mutableCommandLine.data(), nullptr, nullptr, FALSE,
+                                          CREATE_UNICODE_ENVIRONMENT, environmentBlock, workingFolder, &startup,
+                                          &info);
+    if (!created) {
         started.error = GetLastError();
         return started;
     }

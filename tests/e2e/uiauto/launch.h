@@ -16,6 +16,10 @@ struct LaunchOptions {
     std::wstring workingFolder; // empty: the caller's current folder
     // Added to (or replacing) the caller's environment, names compared without case.
     std::vector<std::pair<std::wstring, std::wstring>> environment;
+    // Started with the limited token linked to the caller's elevated one, as
+    // a program that the user starts runs under User Account Control
+    // (Wine runs every program elevated otherwise).
+    bool withoutElevation = false;
 };
 
 struct StartedProcess {

@@ -124,6 +124,14 @@ bool EnoughSpace(const std::wstring& folder, uint64_t needed)
     return GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) && free.QuadPart >= needed;
 }
 
+// SfxExtractPath as the author wrote it.
+std::wstring ExtractPathOf(const PackageDefinition& definition)
+{
+    const std::wstring& folder = definition.unpackFolder;
+    size_t separator = folder.find(L'\\');
+    return separator == std::wstring::npos ? folder : folder.substr(separator + 1);
+}
+
 bool IsDiskFull(DWORD error)
 {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
@@ -176,7 +184,7 @@ int RunPackSfx(HINSTANCE instance)
     if (!GetShellFolderPath(CSIDL_APPDATA, nullptr, appData) || appData.empty())
         return Fail(WithPlaceholders(IDS_FOLDER_NOT_CREATED, L"%APPDATA%"), title);
     if (!BuildUnpackPath(appData, definition.unpackFolder, unpackPath))
-        return Fail(WithPlaceholders(IDS_BAD_EXTRACT_PATH, definition.unpackFolder), title);
+        return Fail(WithPlaceholders(IDS_BAD_EXTRACT_PATH, ExtractPathOf(definition)), title);
     for (const std::wstring& name : listing.names) {
         if (unpackPath.size() + 1 + name.size() >= MAX_PATH)
             return Fail(WithPlaceholders(IDS_BAD_NAME, name), title);

@@ -34,6 +34,7 @@ struct CopyState {
     const std::wstring* folder = nullptr;  // unpacking pass
     const UnpackProgress* progress = nullptr;
     uint64_t written = 0;
+    std::wstring lastParent;  // relative to the folder
     size_t fileIndex = 0;
     bool refused = false;
     DWORD writeError = ERROR_SUCCESS;
@@ -182,9 +183,16 @@ FNFDINOTIFY(ListNotify)
     }
 }
 
-// Creates the folders between the unpack folder and the file.
-bool CreateParentFolders(const std::wstring& folder, const std::wstring& relative)
+// Creates the folders between the unpack folder and the file. A cabinet
+// lists a folder's files together: the folder made for the file before is
+// remembered, so that a file beside it costs no call at all.
+bool CreateParentFolders(const std::wstring& folder, const std::wstring& relative, std::wstring& lastParent)
 {
+    size_t last = relative.rfind(L'\\');
+    if (last == std::wstring::npos)
+        return true;
+    if (relative.compare(0, last, lastParent) == 0 && lastParent.size() == last)
+        return true;
     size_t separator = 0;
     while ((separator = relative.find(L'\\', separator)) != std::wstring::npos) {
         std::wstring path = folder + L"\\" + relative.substr(0, separator);
@@ -192,6 +200,7 @@ bool CreateParentFolders(const std::wstring& folder, const std::wstring& relativ
             return false;
         ++separator;
     }
+    lastParent = relative.substr(0, last);
     return true;
 }
 
@@ -218,7 +227,7 @@ FNFDINOTIFY(UnpackNotify)
             g_copyState->refused = true;
             return -1;
         }
-        if (!CreateParentFolders(*g_copyState->folder, relative)) {
+        if (!CreateParentFolders(*g_copyState->folder, relative, g_copyState->lastParent)) {
             g_copyState->writeError = GetLastError();
             return -1;
         }

@@ -16,15 +16,21 @@ bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size)
         && read == size;
 }
 
+// Slicing by eight: eight tables, eight bytes a step; the cabinet of a
+// large package is read whole before anything is unpacked.
 struct Crc32Table {
-    uint32_t entries[256];
+    uint32_t entries[8][256];
     Crc32Table()
     {
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int bit = 0; bit < 8; ++bit)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            entries[i] = c;
+            entries[0][i] = c;
+        }
+        for (uint32_t i = 0; i < 256; ++i) {
+            for (int k = 1; k < 8; ++k)
+                entries[k][i] = (entries[k - 1][i] >> 8) ^ entries[0][entries[k - 1][i] & 0xFF];
         }
     }
 };
@@ -68,10 +74,17 @@ bool FileSize(HANDLE file, uint64_t& size)
 uint32_t UpdateCrc32(uint32_t crc, const void* data, size_t size)
 {
     static const Crc32Table table;
+    const uint32_t(&t)[8][256] = table.entries;
     const unsigned char* bytes = static_cast<const unsigned char*>(data);
     crc = ~crc;
-    for (size_t i = 0; i < size; ++i)
-        crc = table.entries[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
+    for (; size >= 8; size -= 8, bytes += 8) {
+        uint32_t low = crc ^ (static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8
+                              | static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+        crc = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24]
+              ^ t[3][bytes[4]] ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]];
+    }
+    for (; size > 0; --size, ++bytes)
+        crc = t[0][(crc ^ *bytes) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
 

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <process.h>
 
+#include <atomic>
+
 #include "common/win/scoped_handle.h"
 #include "common/win/scoped_window.h"
 #include "packsfx/res/resource.h"
@@ -10,15 +12,25 @@
 namespace {
 
 const int kProgressRange = 1000;
+// The bar follows the bytes written every 100 ms: a message per step would
+// cost the unpacking a good part of its time under load.
+const UINT_PTR kProgressTimer = 1;
+const UINT kProgressIntervalMs = 100;
 
 struct UnpackJob {
     const CabinetSource* source;
     const std::wstring* folder;
-    uint64_t totalSize;
-    HWND bar;
-    UnpackResult result;
-    DWORD error;
+    std::atomic<uint64_t> written{0};
+    UnpackResult result = UnpackResult::Damaged;
+    DWORD error = ERROR_SUCCESS;
 };
+
+void ShowProgress(HWND bar, const UnpackJob& job, uint64_t totalSize)
+{
+    uint64_t written = job.written.load(std::memory_order_relaxed);
+    int position = totalSize == 0 ? kProgressRange : static_cast<int>(written * kProgressRange / totalSize);
+    SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
 
 INT_PTR CALLBACK UnpackDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -28,15 +40,7 @@ INT_PTR CALLBACK UnpackDialogProc(HWND, UINT message, WPARAM, LPARAM)
 unsigned __stdcall UnpackThread(void* argument)
 {
     UnpackJob& job = *static_cast<UnpackJob*>(argument);
-    int shown = -1;
-    UnpackProgress progress = [&job, &shown](uint64_t written) {
-        int position = job.totalSize == 0 ? kProgressRange
-                                          : static_cast<int>(written * kProgressRange / job.totalSize);
-        if (position != shown) {
-            shown = position;
-            PostMessageW(job.bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-        }
-    };
+    UnpackProgress progress = [&job](uint64_t written) { job.written.store(written, std::memory_order_relaxed); };
     job.result = UnpackCabinet(*job.source, *job.folder, progress, job.error);
     return 0;
 }
@@ -54,8 +58,11 @@ UnpackResult UnpackWithProgress(const CabinetSource& source, const std::wstring&
         SendMessageW(bar, PBM_SETRANGE32, 0, kProgressRange);
         ShowWindow(dialog.get(), SW_SHOW);
         UpdateWindow(dialog.get());
+        SetTimer(dialog.get(), kProgressTimer, kProgressIntervalMs, nullptr);
     }
-    UnpackJob job = {&source, &folder, totalSize, bar, UnpackResult::Damaged, ERROR_SUCCESS};
+    UnpackJob job;
+    job.source = &source;
+    job.folder = &folder;
     ScopedHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, UnpackThread, &job, 0, nullptr)));
     if (!thread) {
         error = GetLastError();
@@ -71,6 +78,10 @@ UnpackResult UnpackWithProgress(const CabinetSource& source, const std::wstring&
         }
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_TIMER && message.hwnd == dialog.get() && message.wParam == kProgressTimer) {
+                ShowProgress(bar, job, totalSize);
+                continue;
+            }
             if (!dialog || !IsDialogMessageW(dialog.get(), &message)) {
                 TranslateMessage(&message);
                 DispatchMessageW(&message);

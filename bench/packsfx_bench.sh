@@ -72,6 +72,7 @@ measure() {
     local label=$1 folder=$2 file=$3 offset size ours=() theirs=() count expected ours_best theirs_best
     PACKSFX=$stub PACKSETUP=$installer PACKCHECK=$build/packcheck/packcheck.exe WINE_RUN=$build/wine-run \
         "$root/scripts/make-package.sh" "$folder" "$file" >/dev/null
+    cabextract -q -t "$file" >/dev/null || { echo "$label: cabextract -t rejects the built file" >&2; exit 1; }
     offset=$(tail -c 32 "$file" | od -An -t u8 -N 8 | tr -d ' ')
     size=$(tail -c 24 "$file" | od -An -t u8 -N 8 | tr -d ' ')
     tail -c +$((offset + 1)) "$file" | head -c "$size" >"$work/bench.cab"

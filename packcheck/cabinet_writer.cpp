@@ -271,8 +271,9 @@ bool WriteCabinet(const std::wstring& cabinetPath, const std::vector<CabinetEntr
                 error = L"a name is too long for a cabinet: " + entries[i].name;
                 break;
             }
+            TCOMP compression = entries[i].stored ? tcompTYPE_NONE : tcompTYPE_MSZIP;
             if (!addFile(context.get(), &source[0], &name[0], FALSE, CabNextCabinet, CabStatus, CabOpenInfo,
-                         tcompTYPE_MSZIP)) {
+                         compression)) {
                 error = CabinetError((L"adding " + entries[i].sourcePath).c_str(), erf);
                 break;
             }

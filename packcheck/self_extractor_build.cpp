@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "common/win/scoped_handle.h"
@@ -40,6 +42,36 @@ std::wstring ProgramName(const std::wstring& definitionName)
     return definitionName.substr(0, definitionName.size() - 4) + L".exe";
 }
 
+// Whether the file looks like data that deflate cannot shrink (pictures,
+// sound and archives that are compressed already): the bytes of its first
+// megabyte spread almost evenly over all 256 values. Deflate would wrap such
+// data in stored blocks, a few bytes each 32 KiB dearer than storing it.
+// Small files are always compressed: the saving is nothing there.
+bool LooksIncompressible(const std::wstring& path, uint64_t size)
+{
+    const uint64_t kSmallest = 256 * 1024;
+    const DWORD kSample = 1024 * 1024;
+    if (size < kSmallest)
+        return false;
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    std::vector<unsigned char> sample(size < kSample ? static_cast<size_t>(size) : kSample);
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), sample.data(), static_cast<DWORD>(sample.size()), &read, nullptr) || read == 0)
+        return false;
+    uint64_t counts[256] = {};
+    for (DWORD i = 0; i < read; ++i)
+        ++counts[sample[i]];
+    double entropy = 0;
+    for (uint64_t count : counts) {
+        if (count != 0) {
+            double share = static_cast<double>(count) / read;
+            entropy -= share * std::log2(share);
+        }
+    }
+    return entropy > 7.99;
+}
+
 bool ListPackage(const SelfExtractorInput& input, std::vector<CabinetEntry>& entries, std::wstring& error)
 {
     FolderScanner scanner;
@@ -58,11 +90,15 @@ bool ListPackage(const SelfExtractorInput& input, std::vector<CabinetEntry>& ent
         if (SamePackageName(name, input.definitionName))
             continue;
         // The package's own installer takes the place of the one given.
-        if (SamePackageName(name, program))
+        if (SamePackageName(name, program)) {
             entries[1].sourcePath = entry.fullPath;
-        else
-            entries.push_back({entry.fullPath, name});
+            continue;
+        }
+        uint64_t size = (static_cast<uint64_t>(entry.findData.nFileSizeHigh) << 32) | entry.findData.nFileSizeLow;
+        entries.push_back({entry.fullPath, name, LooksIncompressible(entry.fullPath, size)});
     }
+    // The stored files together at the end, in a folder of their own.
+    std::stable_partition(entries.begin() + 2, entries.end(), [](const CabinetEntry& e) { return !e.stored; });
     return true;
 }
 

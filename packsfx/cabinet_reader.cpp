@@ -1,8 +1,11 @@
 #include "packsfx/cabinet_reader.h"
 
 #include <fcntl.h>
+#include <string.h>
 #include <fdi.h>
 
+#include "common/win/ntdll_library.h"
+#include "common/win/scoped_handle.h"
 #include "common/win/system_library.h"
 #include "packsfx/archive_names.h"
 
@@ -23,7 +26,14 @@ struct ReaderHandle {
     HANDLE file;          // the program file (not owned) or the output file (owned)
     uint64_t position;    // in the cabinet
     std::string* memory;  // for HandleKind::Memory
+    // The cabinet is read ahead a megabyte at a time: the library asks for
+    // every block's 8-byte header and its data separately, and each call to
+    // the system costs more than the copy.
+    std::vector<char> readAhead;
+    uint64_t readAheadStart = 0;
 };
+
+const size_t kReadAheadSize = 1 << 20;
 
 // What one FDICopy call works on. The library's file callbacks take no
 // context, so the source is set for the duration of a call; calls are made
@@ -35,11 +45,22 @@ struct CopyState {
     const UnpackProgress* progress = nullptr;
     uint64_t written = 0;
     std::wstring lastParent;  // relative to the folder
+    ScopedHandle lastParentFolder;  // open, for creating its files by name
     size_t fileIndex = 0;
     bool refused = false;
     DWORD writeError = ERROR_SUCCESS;
 };
 CopyState* g_copyState = nullptr;
+
+// Reads at an offset of the cabinet.
+bool ReadCabinetAt(HANDLE file, uint64_t at, void* buffer, DWORD size, DWORD& read)
+{
+    uint64_t offset = g_copyState->source->offset + at;
+    OVERLAPPED overlapped = {};
+    overlapped.Offset = static_cast<DWORD>(offset);
+    overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return ReadFile(file, buffer, size, &read, &overlapped) != FALSE;
+}
 
 ReaderHandle* AsHandle(INT_PTR handle)
 {
@@ -61,7 +82,7 @@ FNOPEN(ReaderOpen)
     (void)pmode;
     if (!g_copyState || strcmp(pszFile, kCabinetToken) != 0 || (oflag & (_O_WRONLY | _O_RDWR | _O_CREAT)))
         return -1;
-    return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Cabinet, g_copyState->source->file, 0, nullptr});
+    return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Cabinet, g_copyState->source->file, 0, nullptr, {}, 0});
 }
 
 FNREAD(ReaderRead)
@@ -74,12 +95,28 @@ FNREAD(ReaderRead)
         return 0;
     uint64_t left = source.size - handle->position;
     DWORD wanted = static_cast<DWORD>(left < cb ? left : cb);
-    uint64_t at = source.offset + handle->position;
-    OVERLAPPED overlapped = {};
-    overlapped.Offset = static_cast<DWORD>(at);
-    overlapped.OffsetHigh = static_cast<DWORD>(at >> 32);
+    std::vector<char>& ahead = handle->readAhead;
+    uint64_t start = handle->readAheadStart;
+    bool buffered = handle->position >= start && handle->position + wanted <= start + ahead.size();
+    if (!buffered && wanted < kReadAheadSize) {
+        DWORD chunk = static_cast<DWORD>(left < kReadAheadSize ? left : kReadAheadSize);
+        ahead.resize(kReadAheadSize);
+        DWORD read = 0;
+        if (!ReadCabinetAt(handle->file, handle->position, ahead.data(), chunk, read)) {
+            ahead.clear();
+            return static_cast<UINT>(-1);
+        }
+        ahead.resize(read);
+        handle->readAheadStart = start = handle->position;
+        buffered = handle->position + wanted <= start + ahead.size();
+    }
+    if (buffered) {
+        memcpy(pv, ahead.data() + (handle->position - start), wanted);
+        handle->position += wanted;
+        return wanted;
+    }
     DWORD read = 0;
-    if (!ReadFile(handle->file, pv, wanted, &read, &overlapped))
+    if (!ReadCabinetAt(handle->file, handle->position, pv, wanted, read))
         return static_cast<UINT>(-1);
     handle->position += read;
     return read;
@@ -172,7 +209,7 @@ FNFDINOTIFY(ListNotify)
         listing.totalSize += static_cast<uint32_t>(pfdin->cb);
         if (g_copyState->fileIndex++ != 0)
             return 0;
-        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Memory, nullptr, 0, &listing.firstFile});
+        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Memory, nullptr, 0, &listing.firstFile, {}, 0});
     }
     case fdintCLOSE_FILE_INFO:
         ReaderClose(pfdin->hf);
@@ -183,15 +220,15 @@ FNFDINOTIFY(ListNotify)
     }
 }
 
-// Creates the folders between the unpack folder and the file. A cabinet
-// lists a folder's files together: the folder made for the file before is
-// remembered, so that a file beside it costs no call at all.
-bool CreateParentFolders(const std::wstring& folder, const std::wstring& relative, std::wstring& lastParent)
+// Creates the folders between the unpack folder and the file and opens the
+// file's folder. A cabinet lists a folder's files together: the folder
+// opened for the file before is kept, so that a file beside it is created by
+// its name alone, without the path being walked again.
+bool OpenParentFolder(const std::wstring& folder, const std::wstring& relative, CopyState& state)
 {
     size_t last = relative.rfind(L'\\');
-    if (last == std::wstring::npos)
-        return true;
-    if (relative.compare(0, last, lastParent) == 0 && lastParent.size() == last)
+    std::wstring parent = last == std::wstring::npos ? std::wstring() : relative.substr(0, last);
+    if (state.lastParentFolder && parent == state.lastParent)
         return true;
     size_t separator = 0;
     while ((separator = relative.find(L'\\', separator)) != std::wstring::npos) {
@@ -200,8 +237,40 @@ bool CreateParentFolders(const std::wstring& folder, const std::wstring& relativ
             return false;
         ++separator;
     }
-    lastParent = relative.substr(0, last);
+    std::wstring path = parent.empty() ? folder : folder + L"\\" + parent;
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    state.lastParentFolder.Reset(CreateFileW(path.c_str(), FILE_ADD_FILE | SYNCHRONIZE, shareAll, nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!state.lastParentFolder)
+        return false;
+    state.lastParent = parent;
     return true;
+}
+
+// Creates a new file by its name in an open folder.
+HANDLE CreateFileIn(HANDLE folder, const std::wstring& name, DWORD& error)
+{
+    UNICODE_STRING counted;
+    counted.Buffer = const_cast<wchar_t*>(name.c_str());
+    counted.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    counted.MaximumLength = counted.Length;
+    OBJECT_ATTRIBUTES object;
+    InitializeObjectAttributes(&object, &counted, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK io = {};
+    HANDLE handle = nullptr;
+    const NtdllApi& nt = Ntdll();
+    const NTSTATUS kNameCollision = static_cast<NTSTATUS>(0xC0000035L);
+    if (!nt.createFile) {
+        error = ERROR_PROC_NOT_FOUND;
+        return nullptr;
+    }
+    NTSTATUS status = nt.createFile(&handle, GENERIC_WRITE | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+                                    0, FILE_CREATE, FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+    if (!NT_SUCCESS(status)) {
+        error = status == kNameCollision ? ERROR_FILE_EXISTS : ERROR_CANNOT_MAKE;
+        return nullptr;
+    }
+    return handle;
 }
 
 void SetFileDate(HANDLE file, USHORT date, USHORT time)
@@ -227,16 +296,18 @@ FNFDINOTIFY(UnpackNotify)
             g_copyState->refused = true;
             return -1;
         }
-        if (!CreateParentFolders(*g_copyState->folder, relative, g_copyState->lastParent)) {
+        if (!OpenParentFolder(*g_copyState->folder, relative, *g_copyState)) {
             g_copyState->writeError = GetLastError();
             return -1;
         }
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            g_copyState->writeError = GetLastError();
+        DWORD error = ERROR_SUCCESS;
+        std::wstring name = relative.substr(relative.rfind(L'\\') + 1);
+        HANDLE file = CreateFileIn(g_copyState->lastParentFolder.get(), name, error);
+        if (!file) {
+            g_copyState->writeError = error;
             return -1;
         }
-        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Output, file, 0, nullptr});
+        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Output, file, 0, nullptr, {}, 0});
     }
     case fdintCLOSE_FILE_INFO: {
         ReaderHandle* handle = AsHandle(pfdin->hf);

@@ -12,7 +12,7 @@ configure() {
     cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2" >/dev/null
 }
 configure "$build" toolchain-i686-mingw32.cmake
-cmake --build "$build" -j"$(nproc)" --target packsetup unsetup
+cmake --build "$build" -j"$(nproc)" --target packsetup unsetup packsfx
 configure "$build/win64" toolchain-x86_64-mingw32.cmake
 cmake --build "$build/win64" -j"$(nproc)"
 "$root/scripts/wine-prefix.sh" "$build/win64/wineprefix"

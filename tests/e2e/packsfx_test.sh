@@ -60,6 +60,14 @@ for run in "C.UTF-8 $sample" "ja_JP.UTF-8 $signed"; do
 done
 grep -qF 'を起動しますか' <<<"$output" || fail "ja_JP.UTF-8: the installer did not speak Japanese"
 
+# A folder left by an earlier run is emptied before the package is unpacked
+# there. Tavrel! is gone by now, so the installer stops at once and leaves
+# the unpacked package in place.
+mkdir -p "$unpack/stale"
+echo "from an earlier run" >"$unpack/stale/old.txt"
+wine "$build/tests/e2e/uiauto.exe" --timeout 60 --default IDOK -- "$(winepath -w "$sample")" >"$scratch/rerun.txt"
+[ -f "$unpack/packsetup.def" ] && [ ! -e "$unpack/stale" ] || fail "an earlier run's folder was not emptied: $(ls -A "$unpack")"
+
 # --- Bad input: its message, nothing run, nothing left --------------------------
 
 # run_bad <name> <file.exe> <text of the message>: the stub ends with 1 after

@@ -49,6 +49,9 @@ struct CopyState {
     size_t fileIndex = 0;
     bool refused = false;
     DWORD writeError = ERROR_SUCCESS;
+    // The file being written, until its close: a copy given up halfway may
+    // leave it open, and an open file could not be removed again.
+    ReaderHandle* openOutput = nullptr;
 };
 CopyState* g_copyState = nullptr;
 
@@ -148,6 +151,8 @@ FNCLOSE(ReaderClose)
     ReaderHandle* handle = AsHandle(hf);
     if (handle->kind == HandleKind::Output)
         CloseHandle(handle->file);
+    if (g_copyState && g_copyState->openOutput == handle)
+        g_copyState->openOutput = nullptr;
     delete handle;
     return 0;
 }
@@ -307,7 +312,8 @@ FNFDINOTIFY(UnpackNotify)
             g_copyState->writeError = error;
             return -1;
         }
-        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Output, file, 0, nullptr, {}, 0});
+        g_copyState->openOutput = new ReaderHandle{HandleKind::Output, file, 0, nullptr, {}, 0};
+        return reinterpret_cast<INT_PTR>(g_copyState->openOutput);
     }
     case fdintCLOSE_FILE_INFO: {
         ReaderHandle* handle = AsHandle(pfdin->hf);
@@ -315,6 +321,7 @@ FNFDINOTIFY(UnpackNotify)
         BOOL closed = CloseHandle(handle->file);
         if (!closed)
             g_copyState->writeError = GetLastError();
+        g_copyState->openOutput = nullptr;
         delete handle;
         return closed ? TRUE : FALSE;
     }
@@ -380,6 +387,11 @@ UnpackResult UnpackCabinet(const CabinetSource& source, const std::wstring& fold
     state.folder = &folder;
     state.progress = &progress;
     bool copied = fdi.Copy(state, UnpackNotify);
+    if (state.openOutput) {
+        CloseHandle(state.openOutput->file);
+        delete state.openOutput;
+        state.openOutput = nullptr;
+    }
     error = state.writeError;
     if (state.refused)
         return UnpackResult::Refused;

@@ -68,7 +68,8 @@ fi
 source "$root/scripts/wine-env.sh"
 # TRY_PACKAGE_PREFIX: another prefix made from the build's (the tests' slots).
 export WINEPREFIX="${TRY_PACKAGE_PREFIX:-$build/wineprefix}"
-work=$build/try-package
+# TRY_PACKAGE_WORK: another folder for its working files (tests side by side).
+work=${TRY_PACKAGE_WORK:-$build/try-package}
 rm -rf "$work"
 mkdir -p "$work"
 if [ -n "$built_package" ]; then

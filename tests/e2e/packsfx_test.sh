@@ -29,6 +29,8 @@ BUILD_DIR=$(dirname "$build")
 export BUILD_DIR
 export PACKSFX=$build/packsfx/packsfx.exe PACKSETUP=$build/packsetup/packsetup.exe
 export PACKCHECK=$build/packcheck/packcheck.exe WINE_RUN=$build/wine-run
+# try-package.sh keeps its working files here, not beside another test's.
+export TRY_PACKAGE_WORK=$scratch/try-package
 source "$root/scripts/wine-env.sh"
 export WINEPREFIX=$prefix
 appdata=$(winepath -u "$(wine cmd /c echo '%APPDATA%' | tr -d '\r')")

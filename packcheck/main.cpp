@@ -16,6 +16,7 @@
 #include "packcheck/prerequisite_check.h"
 #include "packcheck/problem_list.h"
 #include "packcheck/removal_check.h"
+#include "packcheck/self_extractor_build.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/unpack_folder_name.h"
 
@@ -32,6 +33,7 @@ const wchar_t kDefaultAppData[] = L"C:\\Users\\twenty-char-username\\AppData\\Ro
 const wchar_t kUsage[] =
     L"usage: packcheck <package folder> [/InstallFolder:<path>] [/AppData:<path>] [/Program:<name>.exe]\n"
     L"                 [--json] [--xml-error=<file>:<line>:<column>:<reason>]...\n"
+    L"                 [--build=<output.exe> [--force] [/Stub:<packsfx.exe>] [/Installer:<packsetup.exe>]]\n"
     L"\n"
     L"Reads the package as packsetup.exe would and lists its problems (exit code 1) and\n"
     L"warnings; exit code 0 when it would install, 2 when the folder cannot be read.\n"
@@ -48,6 +50,13 @@ const wchar_t kUsage[] =
     L"  --xml-error=...        where another parser found the definition not well-formed,\n"
     L"                         for a parser that gives no position (check-package.sh passes\n"
     L"                         xmllint's under Wine)\n"
+    L"  --build=<output.exe>   then, when it has no problems, builds the package into one\n"
+    L"                         self-extracting file (exit code 0 built, 1 refused, 2 failed)\n"
+    L"  --force                builds even a package with problems\n"
+    L"  /Stub:<path>           the self-extractor program (default: packsfx.exe beside packcheck)\n"
+    L"  /Installer:<path>      the installer that the package runs, stored under the\n"
+    L"                         definition's name unless the package holds its own (default:\n"
+    L"                         packsetup.exe beside packcheck)\n"
     L"  --help                 this text\n";
 
 struct Options {
@@ -56,6 +65,10 @@ struct Options {
     std::wstring appData = kDefaultAppData;
     std::wstring program;
     std::vector<ParsePosition> otherParser;
+    std::wstring buildOutput;
+    std::wstring stub;
+    std::wstring installer;
+    bool force = false;
     bool json = false;
     bool help = false;
 };
@@ -95,6 +108,14 @@ bool ReadOptions(int argc, wchar_t** argv, Options& options, std::wstring& error
             options.help = true;
         } else if (argument == L"--json") {
             options.json = true;
+        } else if (argument == L"--force") {
+            options.force = true;
+        } else if (TakeOption(argument, L"--build=", value) && !value.empty()) {
+            options.buildOutput = value;
+        } else if (TakeOption(argument, L"/Stub:", value) && !value.empty()) {
+            options.stub = value;
+        } else if (TakeOption(argument, L"/Installer:", value) && !value.empty()) {
+            options.installer = value;
         } else if (TakeOption(argument, L"--xml-error=", value)) {
             ParsePosition position;
             if (!ParseParsePosition(value, position)) {
@@ -201,6 +222,57 @@ void PrintSummary(const std::wstring& definitionName, const std::wstring& encodi
         PrintLine(PathLength(L"longest source path", summary.longestSource));
 }
 
+// A file beside the running packcheck.exe.
+std::wstring BesideProgram(const wchar_t* name)
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return name;
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+std::wstring FullPath(const std::wstring& path)
+{
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
+// Builds the checked package into one self-extracting file; the exit code.
+int BuildPackage(const Options& options, const std::wstring& packageFolder, const std::wstring& definitionName,
+                 bool passes)
+{
+    if (!passes && !options.force) {
+        PrintLine(L"not built: the package has problems (--force builds it anyway)");
+        return kExitProblems;
+    }
+    if (definitionName.empty()) {
+        PrintLine(L"not built: the package has no definition");
+        return kExitProblems;
+    }
+    SelfExtractorInput input;
+    input.packageFolder = packageFolder;
+    input.definitionName = definitionName;
+    input.stubPath = FullPath(options.stub.empty() ? BesideProgram(L"packsfx.exe") : options.stub);
+    input.installerPath = FullPath(options.installer.empty() ? BesideProgram(L"packsetup.exe") : options.installer);
+    std::wstring output = FullPath(options.buildOutput);
+    std::wstring error;
+    if (!BuildSelfExtractor(input, output, error)) {
+        PrintLine(L"not built: " + error);
+        return kExitUnreadable;
+    }
+    PrintLine(L"built: " + output);
+    return kExitPasses;
+}
+
 std::wstring Counted(size_t count, const wchar_t* what)
 {
     return std::to_wstring(count) + L" " + what + L"(s)";
@@ -247,6 +319,8 @@ int wmain(int argc, wchar_t** argv)
     if (options.json) {
         for (const Finding& finding : problems.Findings())
             PrintLine(FindingJson(finding));
+        if (!options.buildOutput.empty())
+            return BuildPackage(options, packageFolder, definitionName, problems.Empty());
         return problems.Empty() ? kExitPasses : kExitProblems;
     }
     for (const Finding& finding : problems.Findings()) {
@@ -260,10 +334,11 @@ int wmain(int argc, wchar_t** argv)
     PrintSummary(definitionName, encoding, summary);
     size_t warnings = problems.Count(Severity::Warning);
     std::wstring warned = warnings > 0 ? L", " + Counted(warnings, L"warning") : std::wstring();
-    if (problems.Empty()) {
+    if (problems.Empty())
         PrintLine(L"no problems: the package would install" + warned);
-        return kExitPasses;
-    }
-    PrintLine(Counted(problems.Count(Severity::Problem), L"problem") + warned);
-    return kExitProblems;
+    else
+        PrintLine(Counted(problems.Count(Severity::Problem), L"problem") + warned);
+    if (!options.buildOutput.empty())
+        return BuildPackage(options, packageFolder, definitionName, problems.Empty());
+    return problems.Empty() ? kExitPasses : kExitProblems;
 }

@@ -7,7 +7,10 @@
 # every message shown and what changed. With --uninstall it then removes
 # Tavrel! with unsetup.exe and prints what is left.
 #
-# Usage: try-package.sh <package folder> [--start] [--uninstall]
+# Usage: try-package.sh <package folder | built package.exe> [--start] [--uninstall]
+#   A built self-extracting package (make-package.sh) is run itself, from a
+#   folder of its own as from a downloads folder: it unpacks itself and starts
+#   its installer; the definition is read from it with cabextract.
 #   --start      answer Yes to the question to start Tavrel! (default: No);
 #                the stand-in Tavrel! is closed again once it shows its window
 #   --uninstall  afterwards place unsetup.exe with its definition in the
@@ -36,8 +39,13 @@ for arg in "$@"; do
     esac
 done
 [ -n "$package" ] || usage
-[ -d "$package" ] || { echo "not a folder: $package" >&2; exit 1; }
-package=$(cd "$package" && pwd)
+built_package=""
+if [ -f "$package" ] && [[ $package == *.[eE][xX][eE] ]]; then
+    built_package=$(realpath -- "$package")
+else
+    [ -d "$package" ] || { echo "not a folder: $package" >&2; exit 1; }
+    package=$(cd "$package" && pwd)
+fi
 
 build=$(cd "${BUILD_DIR:-$root/build}" 2>/dev/null && pwd)/win64
 uiauto=$build/tests/e2e/uiauto.exe
@@ -60,9 +68,16 @@ fi
 source "$root/scripts/wine-env.sh"
 # TRY_PACKAGE_PREFIX: another prefix made from the build's (the tests' slots).
 export WINEPREFIX="${TRY_PACKAGE_PREFIX:-$build/wineprefix}"
-work=$build/try-package
+# TRY_PACKAGE_WORK: another folder for its working files (tests side by side).
+work=${TRY_PACKAGE_WORK:-$build/try-package}
 rm -rf "$work"
 mkdir -p "$work"
+if [ -n "$built_package" ]; then
+    package=$work/package
+    mkdir -p "$package" "$work/download"
+    cabextract -q -d "$package" "$built_package" || { echo "not a self-extracting package: $built_package" >&2; exit 1; }
+    cp "$built_package" "$work/download/"
+fi
 
 # --- The package's definition ------------------------------------------------
 
@@ -210,6 +225,11 @@ plant_obsolete_components() {
 # definition's name, in the folder that SfxExtractPath names.
 unpack_package() {
     appdata=$(windows_folder '%APPDATA%')
+    if [ -n "$built_package" ]; then
+        unpack=$appdata/Halvest/$(unpack_levels "$extract_path" || echo "?")
+        echo "self-extracting package: $(basename "$built_package"), unpacks itself into $unpack"
+        return
+    fi
     local levels
     if levels=$(unpack_levels "$extract_path"); then
         unpack=$appdata/Halvest/$levels
@@ -227,7 +247,11 @@ unpack_package() {
 # --- The installation ---------------------------------------------------------
 
 run_install() {
-    local answer=IDNO close=()
+    local answer=IDNO close=() started=$unpack/$program_name cwd=$unpack
+    if [ -n "$built_package" ]; then
+        started=$work/download/$(basename "$built_package")
+        cwd=$work/download
+    fi
     if [ "$start" = yes ]; then
         answer=IDYES
         close=(--close Tavrel_MainWindow)
@@ -238,8 +262,8 @@ run_install() {
     # without elevation, as a user starts it: Wine runs everything elevated,
     # and an elevated installer starts Tavrel! only with a desktop shell's token.
     wine "$uiauto" --timeout 120 --answer "start Tavrel!=$answer" --answer "を起動しますか=$answer" \
-        --default IDNO,IDCANCEL,IDOK "${close[@]}" --cwd "$(winepath -w "$unpack")" --limited \
-        -- "$(winepath -w "$unpack/$program_name")" | tr -d '\r' >"$work/install-run.txt" || true
+        --default IDNO,IDCANCEL,IDOK "${close[@]}" --cwd "$(winepath -w "$cwd")" --limited \
+        -- "$(winepath -w "$started")" | tr -d '\r' >"$work/install-run.txt" || true
     indent <"$work/install-run.txt"
     # The install succeeded when it asked whether to start Tavrel!.
     if LC_ALL=C grep -aqE 'text="[^"]*(start Tavrel! \?|を起動しますか)' "$work/install-run.txt"; then

@@ -53,7 +53,7 @@ osslsigncode sign -certs "$scratch/cert.pem" -key "$scratch/key.pem" -n "Sample 
 osslsigncode extract-signature -in "$signed" -out "$scratch/signature.der" >/dev/null 2>&1 ||
     fail "the signed file carries no signature"
 
-expected_verdict='verdict: installed: 4 files and 1 folders added, 9 manifest entries added, record written, unpack folder removed; uninstalled, nothing left'
+expected_verdict='verdict: installed: 4 files and 1 folder added, 9 manifest entries added, record written, unpack folder removed; uninstalled, nothing left'
 for run in "C.UTF-8 $sample" "ja_JP.UTF-8 $signed"; do
     lang=${run%% *} file=${run#* }
     output=$(LANG=$lang LC_ALL=$lang timeout 600 "$root/scripts/try-package.sh" "$file" --uninstall 2>&1)

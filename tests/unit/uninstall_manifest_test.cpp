@@ -294,6 +294,11 @@ TEST_CASE_FIXTURE(ManifestFixture, "the manifest is written byte for byte as the
         Installed({L"C:\\App\\new.txt", L"C:\\App\\A.TXT", L"C:\\App\\\u8ffd\u52a0 & <x>.txt"},
                   {L"C:\\App", L"C:\\App\\sub", L"C:\\App\\\u30c7\u30fc\u30bf"});
     }
+    SUBCASE("a root that holds text, so its children are written on its line")
+    {
+        earlier = "<TavrelUninstall>note<Components><File>C:\\App\\a.txt</File></Components><Extra/></TavrelUninstall>";
+        Installed({L"C:\\App\\b.txt", L""}, {L"C:\\App"});
+    }
     SUBCASE("a large earlier manifest")
     {
         earlier = "<TavrelUninstall><Components>";

@@ -2,13 +2,16 @@
 // whose manifest lists 100,000 files and 1,000 folders, as a user runs it:
 // packsetup.exe started beside its package, Tavrel! 1.3.0 installed for the
 // current user, the UI-automation library answering No to the question
-// whether to start Tavrel!; against Wine's own xcopy /E /I /Y of the same
-// tree in the same prefix. Measured with the designed two-second minimum of
-// the last phases and, with a build of packsetup without it, the work alone;
-// the copy phase is timed from the first to the last file name shown in the
-// progress dialog. A run that only shows one message and ends gives the
-// part of every run that is Wine's start and end of a program.
-// Each run goes into a fresh installation folder; the faster of two counts.
+// whether to start Tavrel!, looking every 50 ms as a user would glance;
+// against Wine's own xcopy /E /I /Y of the same tree in the same prefix,
+// counted only when it copied every file with its size. A run that only
+// shows one message and ends, observed the same way, gives the part of every
+// run that is Wine's start and end of a program. The copy phase is timed in
+// other runs, from the first to the last file name shown in the progress
+// dialog; reading the dialog slows the program, so those runs do not give
+// the whole time. A build of packsetup without the designed two-second
+// minimum of the last phases gives the work alone.
+// Each run goes into a fresh installation folder; the fastest of three counts.
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -142,8 +145,11 @@ std::wstring ShownFileName(DWORD processId)
 }
 
 // Times of a run that installed (only the final question asked, answered
-// No); both -1 otherwise or on a timeout.
-InstallTimes Install(const std::wstring& program)
+// No); both -1 otherwise or on a timeout. Only a run that watches the copy
+// reads the progress dialog: every reading is a message to the program's
+// window, which the program itself must answer, so a watched run is slower
+// than the same run as a user sees it. Its whole time is kept apart.
+InstallTimes Install(const std::wstring& program, bool watchCopy)
 {
     uiauto::LaunchOptions options;
     options.program = program;
@@ -153,44 +159,116 @@ InstallTimes Install(const std::wstring& program)
     bench::Stopwatch watch;
     if (!session.Start(options))
         return InstallTimes();
-    DWORD processId = session.Processes().empty() ? 0 : session.Processes()[0].processId;
-    double copyStart = -1, copyEnd = -1, lastPoll = 0;
-    while (session.ExitCode() == STILL_ACTIVE && watch.Seconds() < kRunTimeoutMs / 1000.0) {
-        if (copyEnd < 0) {
-            // The name is emptied when the copy has ended.
-            bool shown = !ShownFileName(processId).empty();
-            if (shown && copyStart < 0)
-                copyStart = watch.Seconds();
-            else if (!shown && copyStart >= 0)
-                copyEnd = watch.Seconds();
+    bool ended = true;
+    if (watchCopy) {
+        DWORD processId = session.Processes().empty() ? 0 : session.Processes()[0].processId;
+        double copyStart = -1, copyEnd = -1, lastPoll = 0;
+        while (session.ExitCode() == STILL_ACTIVE && watch.Seconds() < kRunTimeoutMs / 1000.0) {
+            if (copyEnd < 0) {
+                // The name is emptied when the copy has ended.
+                bool shown = !ShownFileName(processId).empty();
+                if (shown && copyStart < 0)
+                    copyStart = watch.Seconds();
+                else if (!shown && copyStart >= 0)
+                    copyEnd = watch.Seconds();
+            }
+            if (watch.Seconds() - lastPoll >= 0.05) {
+                session.Poll();
+                lastPoll = watch.Seconds();
+            }
+            Sleep(copyEnd < 0 ? 2 : 20);
         }
-        if (watch.Seconds() - lastPoll >= 0.05) {
-            session.Poll();
-            lastPoll = watch.Seconds();
-        }
-        Sleep(copyEnd < 0 ? 2 : 20);
+        times.whole = watch.Seconds();
+        times.copy = copyStart >= 0 && copyEnd >= 0 ? copyEnd - copyStart : -1;
+        ended = session.Wait(kRunTimeoutMs);
+    } else {
+        // As the one-message run is observed: a look every 50 ms.
+        ended = session.Wait(kRunTimeoutMs, uiauto::WaitScope::WholeTree);
+        times.whole = watch.Seconds();
     }
-    times.whole = watch.Seconds();
-    bool ended = session.Wait(kRunTimeoutMs);
     if (!ended || session.ExitCode() != 0 || session.MessageBoxes().size() != 1
         || !uiauto::HasButton(session.MessageBoxes()[0], IDYES))
         return InstallTimes();
-    times.copy = copyStart >= 0 && copyEnd >= 0 ? copyEnd - copyStart : -1;
     return times;
 }
 
-// The faster of two runs, each into a fresh installation; -1 when either
-// failed.
-InstallTimes BestInstall(const std::wstring& build, const std::wstring& root, const std::wstring& program,
-                         const std::wstring& name, const ProductKey& product, InstallTimes runs[2])
+double BestOf(const double* runs, int count)
 {
-    for (int run = 0; run < 2; ++run) {
+    double best = -1;
+    for (int run = 0; run < count; ++run) {
+        if (runs[run] < 0)
+            return -1;
+        best = best < 0 || runs[run] < best ? runs[run] : best;
+    }
+    return best;
+}
+
+const int kRuns = 3;
+
+// The runs, each into a fresh installation; the faster counts.
+void InstallRuns(const std::wstring& build, const std::wstring& root, const std::wstring& program,
+                 const std::wstring& name, const ProductKey& product, bool watchCopy, InstallTimes runs[kRuns])
+{
+    for (int run = 0; run < kRuns; ++run) {
         std::wstring target = root + L"\\" + name + std::to_wstring(run);
         std::wstring folder = target + L"\\Tavrel";
-        runs[run] = PrepareInstallation(build, folder, product) ? Install(program) : InstallTimes();
+        runs[run] = PrepareInstallation(build, folder, product) ? Install(program, watchCopy) : InstallTimes();
         bench::RemoveTree(target);
     }
-    return {bench::Best(runs[0].whole, runs[1].whole), bench::Best(runs[0].copy, runs[1].copy)};
+}
+
+double BestWhole(const InstallTimes runs[kRuns])
+{
+    double whole[kRuns];
+    for (int run = 0; run < kRuns; ++run)
+        whole[run] = runs[run].whole;
+    return BestOf(whole, kRuns);
+}
+
+double BestCopy(const InstallTimes runs[kRuns])
+{
+    double copy[kRuns];
+    for (int run = 0; run < kRuns; ++run)
+        copy[run] = runs[run].copy;
+    return BestOf(copy, kRuns);
+}
+
+// Files and bytes below a folder.
+void CountTree(const std::wstring& folder, long& files, unsigned long long& bytes)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CountTree(folder + L"\\" + name, files, bytes);
+        } else {
+            ++files;
+            bytes += (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// Seconds of an xcopy of the image that copied every file with its size; -1
+// for one that failed or left anything out.
+double CheckedXcopy(const std::wstring& image, const std::wstring& target)
+{
+    double seconds = bench::CopyWithXcopy(image, target);
+    long sourceFiles = 0, copiedFiles = 0;
+    unsigned long long sourceBytes = 0, copiedBytes = 0;
+    CountTree(image, sourceFiles, sourceBytes);
+    CountTree(target, copiedFiles, copiedBytes);
+    if (copiedFiles != sourceFiles || copiedBytes != sourceBytes) {
+        std::printf("install: an xcopy run copied %ld of %ld files (%llu of %llu bytes)\n", copiedFiles, sourceFiles,
+                    copiedBytes, sourceBytes);
+        return -1;
+    }
+    return seconds;
 }
 
 // Seconds of a run that shows one message (Tavrel! not found) and ends.
@@ -240,44 +318,52 @@ int wmain()
         return 1;
     }
 
-    InstallTimes designedRuns[2], quickRuns[2];
-    InstallTimes designedBest = BestInstall(build, root, designed, L"designed", product, designedRuns);
-    InstallTimes quickBest = BestInstall(build, root, quick, L"quick", product, quickRuns);
-    double messageRuns[2] = {OneMessageRun(designed, root, product), OneMessageRun(designed, root, product)};
-    double xcopyRuns[2];
-    for (int run = 0; run < 2; ++run) {
+    // As a user runs it first, then watched for the copy phase, then without
+    // the final minimum; the baselines between them.
+    InstallTimes designedRuns[kRuns], watchedRuns[kRuns], quickRuns[kRuns];
+    InstallRuns(build, root, designed, L"designed", product, false, designedRuns);
+    double messageRuns[kRuns], xcopyRuns[kRuns];
+    for (int run = 0; run < kRuns; ++run) {
+        messageRuns[run] = OneMessageRun(designed, root, product);
         std::wstring target = root + L"\\xcopy" + std::to_wstring(run);
-        xcopyRuns[run] = bench::CopyWithXcopy(setup + L"\\image", target);
+        xcopyRuns[run] = CheckedXcopy(setup + L"\\image", target);
         bench::RemoveTree(target);
     }
-    double xcopy = bench::Best(xcopyRuns[0], xcopyRuns[1]);
-    double oneMessage = bench::Best(messageRuns[0], messageRuns[1]);
+    InstallRuns(build, root, designed, L"watched", product, true, watchedRuns);
+    InstallRuns(build, root, quick, L"quick", product, false, quickRuns);
+    double xcopy = BestOf(xcopyRuns, kRuns);
+    double oneMessage = BestOf(messageRuns, kRuns);
+    double whole = BestWhole(designedRuns), watchedWhole = BestWhole(watchedRuns), copy = BestCopy(watchedRuns);
+    double quickWhole = BestWhole(quickRuns);
 
     int status = 0;
     std::printf("install (2,000 files of 1-5 KiB in 50 folders, manifest of 100,000 files and 1,000 folders, "
-                "per-user, answering No); xcopy /E /I /Y %.3f s (runs %.3f, %.3f), one-message run %.3f s "
-                "(runs %.3f, %.3f)\n",
-                xcopy, xcopyRuns[0], xcopyRuns[1], oneMessage, messageRuns[0], messageRuns[1]);
-    if (designedBest.whole < 0 || designedBest.copy < 0 || quickBest.whole < 0 || xcopy < 0 || oneMessage < 0) {
-        std::printf("install: a run FAILED (whole %.3f / %.3f s, copy %.3f / %.3f s, without the final minimum "
-                    "%.3f / %.3f s)\n",
-                    designedRuns[0].whole, designedRuns[1].whole, designedRuns[0].copy, designedRuns[1].copy,
-                    quickRuns[0].whole, quickRuns[1].whole);
+                "per-user, answering No), best of %d; xcopy /E /I /Y, every file copied, %.3f s "
+                "(runs %.3f, %.3f, %.3f), one-message run %.3f s (runs %.3f, %.3f, %.3f)\n",
+                kRuns, xcopy, xcopyRuns[0], xcopyRuns[1], xcopyRuns[2], oneMessage, messageRuns[0], messageRuns[1],
+                messageRuns[2]);
+    if (whole < 0 || watchedWhole < 0 || copy < 0 || quickWhole < 0 || xcopy < 0 || oneMessage < 0) {
+        std::printf("install: a run FAILED (whole %.3f / %.3f / %.3f s, watched %.3f / %.3f / %.3f s, copy "
+                    "%.3f / %.3f / %.3f s, without the final minimum %.3f / %.3f / %.3f s)\n",
+                    designedRuns[0].whole, designedRuns[1].whole, designedRuns[2].whole, watchedRuns[0].whole,
+                    watchedRuns[1].whole, watchedRuns[2].whole, watchedRuns[0].copy, watchedRuns[1].copy,
+                    watchedRuns[2].copy, quickRuns[0].whole, quickRuns[1].whole, quickRuns[2].whole);
         status = 1;
     } else {
-        double copyRatio = designedBest.copy / xcopy;
-        double work = designedBest.whole - oneMessage - 2.0;
+        double work = whole - oneMessage - 2.0;
         double workRatio = work / xcopy;
-        std::printf("  copy phase (first to last file shown) %.3f s (runs %.3f, %.3f), ratio to xcopy %.2f, "
-                    "target <= 1.20: %s\n",
-                    designedBest.copy, designedRuns[0].copy, designedRuns[1].copy, copyRatio,
-                    copyRatio <= 1.2 ? "met" : "MISSED");
-        std::printf("  whole run %.3f s (runs %.3f, %.3f); less the one-message run and the designed 2 s: "
-                    "%.3f s, ratio to xcopy %.2f, target <= 1.50: %s\n",
-                    designedBest.whole, designedRuns[0].whole, designedRuns[1].whole, work, workRatio,
-                    workRatio <= 1.5 ? "met" : "MISSED");
-        std::printf("  without the 2 s final minimum %.3f s (runs %.3f, %.3f)\n", quickBest.whole,
-                    quickRuns[0].whole, quickRuns[1].whole);
+        std::printf("  whole run as a user runs it %.3f s (runs %.3f, %.3f, %.3f); less the one-message run and "
+                    "the designed 2 s: %.3f s, ratio to xcopy %.2f, target <= 1.20: %s\n",
+                    whole, designedRuns[0].whole, designedRuns[1].whole, designedRuns[2].whole, work, workRatio,
+                    workRatio <= 1.2 ? "met" : "MISSED");
+        std::printf("  copy phase (first to last file shown, the dialog read every 2 ms) %.3f s (runs %.3f, %.3f, "
+                    "%.3f), ratio to xcopy %.2f; the whole of those runs %.3f s (ratio as above %.2f)\n",
+                    copy, watchedRuns[0].copy, watchedRuns[1].copy, watchedRuns[2].copy, copy / xcopy, watchedWhole,
+                    (watchedWhole - oneMessage - 2.0) / xcopy);
+        std::printf("  without the 2 s final minimum %.3f s (runs %.3f, %.3f, %.3f); less the one-message run: "
+                    "%.3f s, ratio to xcopy %.2f\n",
+                    quickWhole, quickRuns[0].whole, quickRuns[1].whole, quickRuns[2].whole, quickWhole - oneMessage,
+                    (quickWhole - oneMessage) / xcopy);
     }
     // The unpack folder does not exist here; only the product key and the scratch tree remain.
     bench::RemoveTree(root);

@@ -1,9 +1,10 @@
 #include "packsetup/uninstall_manifest.h"
 
-#include <unordered_set>
+#include <windows.h>
+
+#include <vector>
 
 #include "common/xml/qz_xml.h"
-#include "common/xml/xml_text.h"
 #include "packsetup/installed_items.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/package_paths.h"
@@ -11,7 +12,6 @@
 using qz_xml::QXMLDocument;
 using qz_xml::QXMLElement;
 using qz_xml::QXMLNode;
-using qz_xml::QXMLText;
 
 const wchar_t kUninstallManifestName[] = L"tavrelunsetup.dat";
 
@@ -23,45 +23,63 @@ wchar_t FoldAscii(wchar_t c)
 }
 
 // A list of paths where two spellings that differ only in ASCII case are one
-// path. The set holds indices into the list, hashed and compared with the case
-// folded on the fly, so no key string is made or kept per path.
+// path. An open-addressing table of indices into the list, hashed and
+// compared with the case folded on the fly, so no key string is made or kept
+// per path, and no allocation per entry. Holds at most the expected number
+// of paths, at most half full.
 class FoldedPathIndex {
 public:
-    FoldedPathIndex(const std::vector<std::wstring>& paths, size_t expected)
-        : indices_(expected, Hash{&paths}, Equal{&paths})
+    FoldedPathIndex(const std::vector<std::wstring>& paths, size_t expected) : paths_(paths)
     {
+        size_t capacity = 16;
+        while (capacity < expected * 2)
+            capacity *= 2;
+        slots_.assign(capacity, Slot{kEmpty, 0});
     }
     // True when no spelling of the path at the index was added before.
-    bool Add(size_t index) { return indices_.insert(index).second; }
+    bool Add(size_t index)
+    {
+        const std::wstring& path = paths_[index];
+        size_t hash = Hash(path);
+        size_t mask = slots_.size() - 1;
+        for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+            if (slots_[slot].index == kEmpty) {
+                slots_[slot] = Slot{index, hash};
+                return true;
+            }
+            if (slots_[slot].hash == hash && EqualFolded(paths_[slots_[slot].index], path))
+                return false;
+        }
+    }
 
 private:
-    struct Hash {
-        const std::vector<std::wstring>* paths;
-        size_t operator()(size_t index) const
-        {
-            // FNV-1a over the folded UTF-16 units.
-            unsigned long long hash = 14695981039346656037ull;
-            for (wchar_t c : (*paths)[index])
-                hash = (hash ^ static_cast<unsigned short>(FoldAscii(c))) * 1099511628211ull;
-            return static_cast<size_t>(hash);
-        }
+    static const size_t kEmpty = static_cast<size_t>(-1);
+    struct Slot {
+        size_t index;
+        size_t hash;
     };
-    struct Equal {
-        const std::vector<std::wstring>* paths;
-        bool operator()(size_t left, size_t right) const
-        {
-            const std::wstring& a = (*paths)[left];
-            const std::wstring& b = (*paths)[right];
-            if (a.size() != b.size())
+
+    static size_t Hash(const std::wstring& path)
+    {
+        // FNV-1a over the folded UTF-16 units.
+        unsigned long long hash = 14695981039346656037ull;
+        for (wchar_t c : path)
+            hash = (hash ^ static_cast<unsigned short>(FoldAscii(c))) * 1099511628211ull;
+        return static_cast<size_t>(hash ^ (hash >> 32));
+    }
+    static bool EqualFolded(const std::wstring& a, const std::wstring& b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i) {
+            if (FoldAscii(a[i]) != FoldAscii(b[i]))
                 return false;
-            for (size_t i = 0; i < a.size(); ++i) {
-                if (FoldAscii(a[i]) != FoldAscii(b[i]))
-                    return false;
-            }
-            return true;
         }
-    };
-    std::unordered_set<size_t, Hash, Equal> indices_;
+        return true;
+    }
+
+    const std::vector<std::wstring>& paths_;
+    std::vector<Slot> slots_;
 };
 
 // Appends to the paths the texts of the selected elements, in document
@@ -82,74 +100,29 @@ void AppendEarlierPaths(QXMLDocument& document, const std::wstring& query, std::
     }
 }
 
-bool AppendElementsMarkup(std::wstring& markup, const std::wstring& tag, const std::vector<std::wstring>& paths)
+ManifestUpdateTimes* g_manifestTimes = nullptr;
+
+double SecondsSince(const LARGE_INTEGER& start)
 {
-    for (const std::wstring& path : paths) {
-        markup += L'<';
-        markup += tag;
-        markup += L'>';
-        if (!qz_xml::internal::AppendEscapedTextUtf16(markup, path))
-            return false;
-        markup += L"</";
-        markup += tag;
-        markup += L'>';
-    }
-    return true;
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// A Components element holding every entry, parsed from markup into the
-// scratch document by one DOM call: a handful of calls in all rather than
-// four per entry. Empty when a path cannot be XML text or the DOM refuses.
-QXMLNode ParseComponents(QXMLDocument& scratch, const std::vector<std::wstring>& files,
-                         const std::vector<std::wstring>& folders)
+// The update once the manifest's path is known and listed; the document is
+// gone when it returns.
+ManifestUpdate MergeIntoManifest(const std::wstring& manifestPath, std::vector<std::wstring>& files,
+                                 InstalledFolderList& folders, double& earlierLoad)
 {
-    size_t length = 32;
-    for (const std::wstring& path : files)
-        length += path.size() + 13;
-    for (const std::wstring& path : folders)
-        length += path.size() + 23;
-    std::wstring markup;
-    markup.reserve(length);
-    markup += L"<Components>";
-    if (!AppendElementsMarkup(markup, L"File", files) || !AppendElementsMarkup(markup, L"Directory", folders))
-        return QXMLNode();
-    markup += L"</Components>";
-    if (!scratch.Create() || !scratch.LoadXml(markup))
-        return QXMLNode();
-    return scratch.SelectSingleNode(L"/Components");
-}
-
-void AppendEntries(QXMLDocument& document, QXMLNode& components, const std::wstring& tag,
-                   const std::vector<std::wstring>& paths)
-{
-    for (const std::wstring& path : paths) {
-        QXMLText text = document.CreateTextNode(path);
-        if (!text.IsValid())
-            continue;
-        QXMLElement element = document.CreateElement(tag);
-        if (!element.IsValid())
-            continue;
-        if (element.AppendChild(text.GetInterface()).IsValid())
-            components.AppendChild(element.GetInterface());
-    }
-}
-
-} // namespace
-
-ManifestUpdate MergeUninstallManifest(const std::wstring& installFolder, std::vector<std::wstring>& files,
-                                      InstalledFolderList& folders)
-{
-    std::wstring manifestPath(installFolder);
-    if (manifestPath.empty() || manifestPath.back() != L'\\')
-        manifestPath += L'\\';
-    manifestPath += kUninstallManifestName;
-    if (!FitsMaxPath(manifestPath))
-        return ManifestUpdate::NotLoaded;
-    files.push_back(manifestPath);
-
     QXMLDocument document;
-    if (!document.Create() || !document.Load(manifestPath))
+    if (!document.Create())
         return ManifestUpdate::NotLoaded;
+    LARGE_INTEGER loadStart;
+    QueryPerformanceCounter(&loadStart);
+    if (!document.Load(manifestPath))
+        return ManifestUpdate::NotLoaded;
+    earlierLoad = SecondsSince(loadStart);
 
     AppendEarlierPaths(document, L"/TavrelUninstall/Components/File", files);
     std::vector<std::wstring> allFolders(folders.Paths());
@@ -162,28 +135,53 @@ ManifestUpdate MergeUninstallManifest(const std::wstring& installFolder, std::ve
     QXMLNode oldComponents = root.SelectSingleNode(L"./Components");
     if (oldComponents.IsValid())
         root.RemoveChild(oldComponents.GetInterface());
-    // Built apart and moved in whole; entry by entry only where the DOM
-    // cannot take that route.
-    QXMLDocument scratch;
+    // An empty Components in the DOM; its entries are written straight from
+    // the lists as its children when the document is saved.
     QXMLNode components;
     if (root.IsValid()) {
-        QXMLNode built = ParseComponents(scratch, files, folders.Paths());
-        if (built.IsValid())
-            components = root.AppendChild(built.GetInterface());
-    }
-    if (!components.IsValid()) {
         QXMLElement newElement = document.CreateElement(L"Components");
         components = root.AppendChild(newElement.GetInterface());
-        if (components.IsValid()) {
-            AppendEntries(document, components, L"File", files);
-            AppendEntries(document, components, L"Directory", folders.Paths());
-        }
     }
     bool merged = components.IsValid();
+    qz_xml::internal::AddedTextElements entries;
+    if (merged) {
+        entries.parentName = L"Components";
+        entries.groups.push_back({L"File", &files});
+        entries.groups.push_back({L"Directory", &folders.Paths()});
+    }
 
-    if (!document.SaveIndented(manifestPath, L"utf-8"))
+    if (!document.SaveIndented(manifestPath, L"utf-8", entries))
         return ManifestUpdate::SaveFailed;
     return merged ? ManifestUpdate::Updated : ManifestUpdate::RootMissing;
+}
+
+} // namespace
+
+ManifestUpdate MergeUninstallManifest(const std::wstring& installFolder, std::vector<std::wstring>& files,
+                                      InstalledFolderList& folders)
+{
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    std::wstring manifestPath(installFolder);
+    if (manifestPath.empty() || manifestPath.back() != L'\\')
+        manifestPath += L'\\';
+    manifestPath += kUninstallManifestName;
+    if (!FitsMaxPath(manifestPath))
+        return ManifestUpdate::NotLoaded;
+    files.push_back(manifestPath);
+
+    double earlierLoad = -1;
+    ManifestUpdate result = MergeIntoManifest(manifestPath, files, folders, earlierLoad);
+    if (g_manifestTimes && earlierLoad >= 0) {
+        g_manifestTimes->earlierLoad = earlierLoad;
+        g_manifestTimes->whole = SecondsSince(start);
+    }
+    return result;
+}
+
+void SetManifestUpdateTimesForTesting(ManifestUpdateTimes* times)
+{
+    g_manifestTimes = times;
 }
 
 ManifestUpdate UpdateUninstallManifest(const std::wstring& installFolder)

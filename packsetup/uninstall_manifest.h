@@ -27,3 +27,12 @@ ManifestUpdate MergeUninstallManifest(const std::wstring& installFolder, std::ve
 // The same for the process's installedFiles and installedFolders. The
 // install sequence goes on whatever the result.
 ManifestUpdate UpdateUninstallManifest(const std::wstring& installFolder);
+
+// Seconds of the last update that loaded the earlier manifest: the DOM's
+// load of it, and the whole update from start to the file written.
+struct ManifestUpdateTimes {
+    double earlierLoad = -1;
+    double whole = -1;
+};
+// The benchmark's view into the update; null (the default) records nothing.
+void SetManifestUpdateTimesForTesting(ManifestUpdateTimes* times);

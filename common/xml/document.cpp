@@ -138,19 +138,25 @@ QXMLText QXMLDocument::CreateTextNode(const std::wstring& text)
     return WrapCallResult<QXMLText>(hr, node);
 }
 
-bool QXMLDocument::SaveIndented(const std::wstring& path, const std::wstring& encoding) const
+bool QXMLDocument::SaveIndented(const std::wstring& path, const std::wstring& encoding,
+                                const internal::AddedTextElements& added) const
 {
     if (!IsValid())
         return false;
     try {
         std::string bytes;
-        if (!internal::SerializeIndented(GetInterface(), encoding, bytes))
+        if (!internal::SerializeIndented(GetInterface(), encoding, added, bytes))
             return false;
         return internal::ReplaceFileContents(path, bytes);
     } catch (const std::bad_alloc&) {
         // Saving reports every failure as false; the old file is kept.
         return false;
     }
+}
+
+bool QXMLDocument::SaveIndented(const std::wstring& path, const std::wstring& encoding) const
+{
+    return SaveIndented(path, encoding, internal::AddedTextElements());
 }
 
 } // namespace qz_xml

@@ -101,7 +101,7 @@ bool ForEachDocumentChild(IXMLDOMNode* document, Visit visit)
 
 class IndentedSerializer {
 public:
-    explicit IndentedSerializer(std::string& out) : out_(out) {}
+    IndentedSerializer(std::string& out, const AddedTextElements* added) : out_(out), added_(added) {}
 
     bool WriteDocument(IXMLDOMNode* document, std::wstring_view encoding)
     {
@@ -126,7 +126,7 @@ public:
                 return true;
             return WriteNode(child, type, 0, false);
         });
-        return written && hasRoot;
+        return written && hasRoot && (!added_ || addedWritten_);
     }
 
 private:
@@ -203,11 +203,18 @@ private:
 
     bool WriteElement(IXMLDOMNode* element, int depth, bool inlineLayout)
     {
+        bool receivesAdded = receivesAdded_;
+        receivesAdded_ = false;
         ScopedBstr name;
         if (!GetNodeName(element, name))
             return false;
+        if (receivesAdded) {
+            if (ViewOf(name) != added_->parentName)
+                return false;
+            addedWritten_ = true;
+        }
         std::wstring namespaceUri;
-        if (!GetNamespaceUri(element, namespaceUri))
+        if (!GetNamespaceUri(element, namespaceUri) || (receivesAdded && !namespaceUri.empty()))
             return false;
         size_t scope = namespaces_.Mark();
         if (!ReadAttributes(element) || !BindNamespaces(scope, ViewOf(name), namespaceUri))
@@ -223,7 +230,12 @@ private:
         bool holdsCharacterData = false;
         if (!ReadChildren(element, holdsCharacterData))
             return false;
-        if (children.Empty()) {
+        size_t addedCount = 0;
+        if (receivesAdded) {
+            for (const AddedTextElements::Group& group : added_->groups)
+                addedCount += group.texts->size();
+        }
+        if (children.Empty() && addedCount == 0) {
             out_ += "/>";
             EndLine(inlineLayout);
             namespaces_.Restore(scope);
@@ -234,8 +246,16 @@ private:
         out_ += '>';
         EndLine(contentInline);
         // By index: writing the children's own children grows the stack.
+        size_t last = children_.size() - 1;
         for (size_t i = children.First(); i < children_.size(); ++i) {
+            // Only the root's last child receives the added elements.
+            receivesAdded_ = added_ && depth == 0 && i == last && children_[i].type == NODE_ELEMENT;
             if (!WriteNode(children_[i].node, children_[i].type, depth + 1, contentInline))
+                return false;
+        }
+        receivesAdded_ = false;
+        if (receivesAdded) {
+            if (!WriteAddedElements(depth + 1, contentInline))
                 return false;
         }
         BeginLine(depth, contentInline);
@@ -245,6 +265,34 @@ private:
         out_ += '>';
         EndLine(inlineLayout);
         namespaces_.Restore(scope);
+        return true;
+    }
+
+    // The element that receives them has no namespace, so its default
+    // namespace is none and the added elements need no declaration.
+    bool WriteAddedElements(int depth, bool inlineLayout)
+    {
+        for (const AddedTextElements::Group& group : added_->groups) {
+            std::string tag;
+            if (!AppendUtf8(tag, group.tag))
+                return false;
+            for (const std::wstring& text : *group.texts) {
+                BeginLine(depth, inlineLayout);
+                out_ += '<';
+                out_ += tag;
+                if (text.empty()) {
+                    out_ += "/>";
+                } else {
+                    out_ += '>';
+                    if (!AppendEscapedText(out_, text))
+                        return false;
+                    out_ += "</";
+                    out_ += tag;
+                    out_ += '>';
+                }
+                EndLine(inlineLayout);
+            }
+        }
         return true;
     }
 
@@ -476,6 +524,10 @@ private:
     };
 
     std::string& out_;
+    const AddedTextElements* added_;
+    // Set while the root's last child is handed to WriteElement.
+    bool receivesAdded_ = false;
+    bool addedWritten_ = false;
     NamespaceScopes namespaces_;
     // The children of the elements being written, each read once, the
     // innermost element's last, so no element needs a list of its own.
@@ -493,7 +545,16 @@ bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, std:
     out.clear();
     if (!document || !IsUtf8EncodingName(encoding))
         return false;
-    return IndentedSerializer(out).WriteDocument(document, encoding);
+    return IndentedSerializer(out, nullptr).WriteDocument(document, encoding);
+}
+
+bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, const AddedTextElements& added,
+                       std::string& out)
+{
+    out.clear();
+    if (!document || !IsUtf8EncodingName(encoding))
+        return false;
+    return IndentedSerializer(out, added.groups.empty() ? nullptr : &added).WriteDocument(document, encoding);
 }
 
 } // namespace internal

@@ -7,6 +7,7 @@
 
 #include "common/xml/atl_compat.h"
 #include "common/xml/dom_base.h"
+#include "common/xml/indented_serializer.h"
 
 // Value-semantics wrappers over the MSXML DOM. Copies share one interface
 // reference. A failing DOM call gives an empty wrapper, false or an empty
@@ -78,6 +79,10 @@ public:
     // Writes the document as indented UTF-8 XML; the file is replaced only
     // once the whole document was written, so a failure keeps the old one.
     bool SaveIndented(const std::wstring& path, const std::wstring& encoding) const;
+    // The same with elements that the DOM does not hold written as the last
+    // children of the root's last child (see AddedTextElements).
+    bool SaveIndented(const std::wstring& path, const std::wstring& encoding,
+                      const internal::AddedTextElements& added) const;
 };
 
 class QXMLNodeList : public internal::QXMLDOMBaseT<IXMLDOMNodeList> {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/xml/replace_file.h"
+#include "common/xml/xml_text.h"
 #include "package_test_support.h"
 #include "packsetup/copy_package.h"
 #include "packsetup/folder_scanner.h"
@@ -239,4 +240,87 @@ TEST_CASE_FIXTURE(ManifestFixture, "after copying top-level files the folders st
     REQUIRE_FALSE(folders.empty());
     CHECK(folders.front() == folder.path().substr(0, folder.path().find(L'\\', 3)));
     CHECK(folders.back() == folder.path());
+}
+
+namespace {
+
+// The manifest as the DOM itself writes it for the merged lists: the earlier
+// file with its first Components replaced by one parsed from markup, as the
+// last child of the root, then saved. The update must write the same bytes.
+std::string WrittenByTheDom(const std::wstring& earlierPath, const Paths& files, const Paths& folders)
+{
+    std::wstring markup = L"<Components>";
+    for (int group = 0; group < 2; ++group) {
+        const std::wstring tag = group == 0 ? L"File" : L"Directory";
+        for (const std::wstring& path : group == 0 ? files : folders) {
+            markup += L"<" + tag + L">";
+            REQUIRE(qz_xml::internal::AppendEscapedTextUtf16(markup, path));
+            markup += L"</" + tag + L">";
+        }
+    }
+    markup += L"</Components>";
+    qz_xml::QXMLDocument scratch, document;
+    REQUIRE((scratch.Create() && scratch.LoadXml(markup)));
+    REQUIRE((document.Create() && document.Load(earlierPath)));
+    qz_xml::QXMLNode root = document.SelectSingleNode(L"/TavrelUninstall");
+    qz_xml::QXMLNode old = root.SelectSingleNode(L"./Components");
+    if (old.IsValid())
+        root.RemoveChild(old.GetInterface());
+    REQUIRE(root.AppendChild(scratch.SelectSingleNode(L"/Components").GetInterface()).IsValid());
+    std::wstring expectedPath = earlierPath + L".expected";
+    REQUIRE(document.SaveIndented(expectedPath, L"utf-8"));
+    std::string bytes = xml_test::ReadBytes(expectedPath);
+    DeleteFileW(expectedPath.c_str());
+    return bytes;
+}
+
+} // namespace
+
+TEST_CASE_FIXTURE(ManifestFixture, "the manifest is written byte for byte as the DOM writes the merged entries")
+{
+    std::string earlier;
+    SUBCASE("odd entries among comments, instructions, namespaces and a second Components")
+    {
+        earlier = "<!-- before --><?tool run?><TavrelUninstall xmlns:x=\"urn:x\" x:a=\"1\">"
+                  "<Options><CurrentUser> 1 </CurrentUser></Options><x:Note>n</x:Note>"
+                  "<Components kind=\"old\"><File>C:\\App\\a.txt</File><Directory>C:\\App\\Sub\\</Directory>"
+                  "<!-- inside --><File>  C:\\App\\spaced.txt  </File><File>   </File><File/>"
+                  "<File><![CDATA[C:\\App\\<cdata>&.txt]]></File><File>C:\\App\\cr&#13;lf&#10;tab&#9;.txt</File>"
+                  "<Directory>C:\\APP\\SUB</Directory><File>C:\\App\\&amp;&lt;&gt;\"'.txt</File>"
+                  "<x:File>C:\\App\\prefixed.txt</x:File><File xmlns=\"urn:d\">C:\\App\\defaulted.txt</File>"
+                  "<File>C:\\App\\\xF0\x9F\x98\x80\xE6\x97\xA2.txt</File><Directory>C:\\App\\D\xC3\xA9j\xC3\xA0</Directory>"
+                  "</Components><Settings xmlns=\"urn:s\"><Item>on</Item></Settings>"
+                  "<Components><File>C:\\App\\second.txt</File></Components></TavrelUninstall><!-- after -->";
+        Installed({L"C:\\App\\new.txt", L"C:\\App\\A.TXT", L"C:\\App\\\u8ffd\u52a0 & <x>.txt"},
+                  {L"C:\\App", L"C:\\App\\sub", L"C:\\App\\\u30c7\u30fc\u30bf"});
+    }
+    SUBCASE("a root that holds text, so its children are written on its line")
+    {
+        earlier = "<TavrelUninstall>note<Components><File>C:\\App\\a.txt</File></Components><Extra/></TavrelUninstall>";
+        Installed({L"C:\\App\\b.txt", L""}, {L"C:\\App"});
+    }
+    SUBCASE("a large earlier manifest")
+    {
+        earlier = "<TavrelUninstall><Components>";
+        Paths files, folders;
+        for (int i = 0; i < 3000; ++i) {
+            std::string folderName = "C:\\Big\\d" + std::to_string(i % 97);
+            earlier += i % 7 == 0 ? "<Directory>" + folderName + "\\</Directory>" : "";
+            earlier += "<File>" + folderName + "\\F" + std::to_string(i) + (i % 5 == 0 ? " &amp; x" : "") + ".dat</File>";
+            if (i % 3 == 0)
+                files.push_back(L"C:\\Big\\d" + std::to_wstring(i % 97) + L"\\f" + std::to_wstring(i) + L".dat");
+            if (i % 11 == 0)
+                folders.push_back(L"C:\\Big\\D" + std::to_wstring(i % 97));
+        }
+        earlier += "</Components><Options><CurrentUser>0</CurrentUser></Options></TavrelUninstall>";
+        Installed(files, folders);
+    }
+    WriteManifest(earlier);
+    std::wstring earlierCopy = ManifestPath() + L".earlier";
+    REQUIRE(CopyFileW(ManifestPath().c_str(), earlierCopy.c_str(), FALSE));
+
+    CHECK(UpdateUninstallManifest(folder.path()) == ManifestUpdate::Updated);
+    std::string expected = WrittenByTheDom(earlierCopy, Installer().installedFiles, Installer().installedFolders.Paths());
+    DeleteFileW(earlierCopy.c_str());
+    CHECK(xml_test::ReadBytes(ManifestPath()) == expected);
 }

@@ -2,7 +2,8 @@
 # Installs what building and testing need on a Debian 12 machine, idempotently:
 # the MinGW-w64 cross compilers (32-bit for the programs, 64-bit for the tests'
 # build), doctest, Boost headers, 64-bit Wine, Xvfb, the Japanese locale, and
-# cabextract and gcab, which check and compare the self-extractor's cabinets.
+# cabextract and gcab, which check and compare the self-extractor's cabinets,
+# and osslsigncode with openssl, which sign one in a test.
 # apt runs only when something is missing.
 set -euo pipefail
 
@@ -11,7 +12,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in cmake make libxml2-utils g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
          g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 doctest-dev libboost-dev \
-         wine wine64 xvfb xauth locales cabextract gcab; do
+         wine wine64 xvfb xauth locales cabextract gcab osslsigncode openssl; do
     have "$p" || packages+=("$p")
 done
 

@@ -11,6 +11,7 @@
 #include "common/win/shell_folders.h"
 #include "common/win/text.h"
 #include "packsetup/package_definition.h"
+#include "packsetup/program_folder.h"
 #include "packsetup/unpack_folder.h"
 #include "packsfx/cabinet_reader.h"
 #include "packsfx/payload.h"
@@ -39,16 +40,6 @@ int Fail(const std::wstring& message, const std::wstring& title)
 {
     ShowMessageBox(nullptr, message, title, MB_OK | MB_ICONERROR);
     return kExitFailed;
-}
-
-bool GetOwnPath(std::wstring& path)
-{
-    wchar_t buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-    path.assign(buffer, length);
-    return true;
 }
 
 // The definition is read from a file, as the installer reads it, with the
@@ -113,8 +104,8 @@ bool StartInstaller(const std::wstring& program, const std::wstring& folder)
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ScopedHandle thread(process.hThread);
+    ScopedHandle started(process.hProcess);
     return true;
 }
 
@@ -151,7 +142,7 @@ int RunPackSfx(HINSTANCE instance)
     // anything is written. The file stays open, shared for reading only, so
     // that what was checked is what is unpacked.
     std::wstring self;
-    if (!GetOwnPath(self))
+    if (!GetProgramPath(self))
         return Fail(LoadText(IDS_PAYLOAD_DAMAGED), title);
     ScopedHandle file(CreateFileW(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -9,6 +9,7 @@
 #include "common/win/text.h"
 #include "common/xml/atl_compat.h"
 #include "packsetup/file_removal.h"
+#include "packsetup/install_path.h"
 #include "packsetup/open_without_links.h"
 #include "unsetup/app_data_items.h"
 #include "unsetup/manifest_items.h"
@@ -25,9 +26,23 @@ namespace {
 const DWORD kLauncherExitTimeoutMs = 10000;
 const DWORD kPauseBeforeLauncherDeletionMs = 2000;
 
+// The machine's keys and associations go for an installation for all users.
+// A manifest that the user may have written can claim one; then the
+// machine's own record, which only administrators can change, must name this
+// folder as well.
+bool IsCurrentUserRemoval(UninstallerSettings& settings, const std::wstring& installationFolder)
+{
+    if (IsCurrentUserMode(settings.manifest))
+        return true;
+    std::wstring registered;
+    return !settings.manifestTrusted
+        && !RegistryNamesFolder(HKEY_LOCAL_MACHINE, settings.baseRegKey, installationFolder, registered);
+}
+
 void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& settings)
 {
-    bool currentUserMode = IsCurrentUserMode(settings.manifest);
+    const std::wstring installationFolder = FolderOfPath(params.launcherExecutable);
+    bool currentUserMode = IsCurrentUserRemoval(settings, installationFolder);
 
     UninstallWorkLists lists;
     std::wstring roaming;
@@ -46,7 +61,7 @@ void RunUninstall(const UninstallWorkerParams& params, UninstallerSettings& sett
     if (!settings.manifestTrusted) {
         std::wstring profile;
         GetShellFolderPath(CSIDL_PROFILE, params.progressWindow, profile);
-        BoundUntrustedManifest(manifestBounds, FolderOfPath(params.launcherExecutable), profile);
+        BoundUntrustedManifest(manifestBounds, installationFolder, profile);
         bounds = &manifestBounds;
     }
 

@@ -170,10 +170,13 @@ struct Installation {
                              {root, root + L"\\data\\", root + L"\\data\\sub"}, currentUser);
     }
 
-    // The keys as the product's 32-bit setup writes them.
-    bool InstallKeys(HKEY hive) const
+    // The keys as the product's 32-bit setup writes them, its InstallPath
+    // naming the given folder (by default this installation's).
+    bool InstallKeys(HKEY hive, const std::wstring& installPath = std::wstring()) const
     {
-        bool created = CreateKey(hive, baseKey + L"\\Package\\Pack") && CreateKey(hive, uninstallKey);
+        bool created = install_registry::WriteInstallPath(hive, baseKey,
+                                                          installPath.empty() ? folder.Path() : installPath)
+            && CreateKey(hive, baseKey + L"\\Package\\Pack") && CreateKey(hive, uninstallKey);
         for (const wchar_t* key : kAssociationKeys)
             created = created && CreateKey(hive, std::wstring(key) + L"\\shell");
         return created;
@@ -507,7 +510,7 @@ TEST_CASE("for the current user only the user's hive is touched; user data goes,
     CHECK(installation.TemporaryLeftovers() == "");
 }
 
-TEST_CASE("a per-user installation's manifest reaches nothing outside the installation and the profile")
+TEST_CASE("a per-user installation's manifest reaches nothing outside the installation and the profile, nor the machine's keys")
 {
     Installation installation(L"per-user-manifest");
     REQUIRE(installation.ready);
@@ -518,12 +521,16 @@ TEST_CASE("a per-user installation's manifest reaches nothing outside the instal
     const std::wstring emptyFolder = elsewhere.PathOf(L"Empty");
     REQUIRE(MakeFile(victim));
     REQUIRE(MakeFolders({emptyFolder}));
-    // The manifest of a per-user installation is the user's to edit.
+    // Tavrel! is installed for all users elsewhere as well.
+    REQUIRE(installation.InstallKeys(HKEY_CURRENT_USER));
+    REQUIRE(installation.InstallKeys(HKEY_LOCAL_MACHINE, elsewhere.Path()));
+    // The manifest of a per-user installation is the user's to edit: it
+    // names files elsewhere and claims an installation for all users.
     const std::wstring root = installation.folder.Path();
     REQUIRE(installation.WriteManifest({root + L"\\data\\a.txt", root + L"\\data\\sub\\b.txt", victim,
                                         root + L"\\tavrelunsetup.dat", root + L"\\unsetup.def",
                                         root + L"\\unsetup.exe"},
-                                       {root, root + L"\\data", root + L"\\data\\sub", emptyFolder}, true));
+                                       {root, root + L"\\data", root + L"\\data\\sub", emptyFolder}, false));
 
     DialogRun result = RunWithConfirmation(installation.Launch(), Answer::Yes);
     CheckCompleted(result);
@@ -531,6 +538,12 @@ TEST_CASE("a per-user installation's manifest reaches nothing outside the instal
     CHECK(Exists(victim));
     CHECK(Exists(emptyFolder));
     CHECK_FALSE(Exists(root));
+    // The machine's installation keeps its keys; the user's go.
+    CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, installation.baseKey));
+    CHECK(KeyExists(HKEY_LOCAL_MACHINE, installation.baseKey));
+    CHECK(KeyExists(HKEY_LOCAL_MACHINE, installation.uninstallKey));
+    for (const wchar_t* key : kAssociationKeys)
+        CHECK(KeyExists(HKEY_LOCAL_MACHINE, key));
     CHECK(installation.TemporaryLeftovers() == "");
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/win/scoped_handle.h"
+#include "common/xml/com_scoped.h"
 #include "packsetup/open_without_links.h"
 #include "unsetup/manifest_items.h"
 #include "unsetup/program_paths.h"
@@ -99,23 +100,18 @@ bool ReadOwnerAndDacl(HANDLE entry, std::vector<BYTE>& descriptor)
     return GetKernelObjectSecurity(entry, wanted, descriptor.data(), needed, &needed) != FALSE;
 }
 
-// The manifest file and its folder, each opened without links and judged by
-// its own owner and DACL.
-bool IsLeftToAdministrators(const std::wstring& manifestPath)
+// Far larger than the manifest of any installation; a larger file is not
+// read at all.
+const LONGLONG kMaxManifestBytes = 256ll << 20;
+
+// Whether the opened manifest file and its folder are left to administrators,
+// each judged by its own owner and DACL.
+bool IsLeftToAdministrators(HANDLE folder, HANDLE file)
 {
     std::vector<BYTE> user;
     if (!ReadUserSid(user))
         return false;
-    LinkFreeFolders levels;
-    OpenedEntry folder;
-    OpenedEntry file;
-    if (levels.Open(FolderOfPath(manifestPath), READ_CONTROL, folder) != EntryOpening::Opened || folder.isLink
-        || !(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    if (levels.Open(manifestPath, READ_CONTROL, file) != EntryOpening::Opened || file.isLink
-        || (file.attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    for (HANDLE entry : {folder.handle.get(), file.handle.get()}) {
+    for (HANDLE entry : {folder, file}) {
         std::vector<BYTE> descriptor;
         if (!ReadOwnerAndDacl(entry, descriptor) || !IsChangeableOnlyByAdministrators(descriptor.data(), user.data()))
             return false;
@@ -123,12 +119,47 @@ bool IsLeftToAdministrators(const std::wstring& manifestPath)
     return true;
 }
 
+// The whole content of the open file, in a stream of its own.
+bool ReadIntoStream(HANDLE file, qz_xml::internal::ScopedInterface<IStream>& stream)
+{
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxManifestBytes)
+        return false;
+    std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
+    DWORD total = 0;
+    while (total < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(bytes.size()) - total, &read, nullptr)
+            || read == 0)
+            return false;
+        total += read;
+    }
+    ULONG written = 0;
+    LARGE_INTEGER start = {};
+    return SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()))
+        && SUCCEEDED(stream->Write(bytes.data(), total, &written)) && written == total
+        && SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr));
+}
+
 } // namespace
 
 bool LoadUninstallManifest(qz_xml::QXMLDocument& manifest, const std::wstring& path, bool& trusted)
 {
-    bool leftToAdministrators = IsLeftToAdministrators(path);
-    if (!manifest.Load(path))
+    // The file that is judged is the file that is read: both go through the
+    // same handles, opened without links, so that a folder renamed or
+    // swapped in between cannot hand over another manifest.
+    LinkFreeFolders levels;
+    OpenedEntry folder;
+    OpenedEntry file;
+    if (levels.Open(FolderOfPath(path), READ_CONTROL, folder) != EntryOpening::Opened || folder.isLink
+        || !(folder.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    if (levels.Open(path, READ_CONTROL | FILE_READ_DATA, file) != EntryOpening::Opened || file.isLink
+        || (file.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    bool leftToAdministrators = IsLeftToAdministrators(folder.handle.get(), file.handle.get());
+    qz_xml::internal::ScopedInterface<IStream> stream;
+    if (!ReadIntoStream(file.handle.get(), stream) || !manifest.Load(stream.get()))
         return false;
     trusted = leftToAdministrators && !IsCurrentUserMode(manifest);
     return true;

@@ -16,9 +16,10 @@ class FolderBounds;
 // installation), so what it lists is removed only within the bounds of
 // BoundUntrustedManifest.
 
-// Loads the manifest and tells whether it is trusted. Who may change the file
-// and its folder is read before the load: when only administrators can,
-// nobody else can change what is then loaded. False when it cannot be loaded.
+// Loads the manifest and tells whether it is trusted. The file and its folder
+// are opened without links; who may change them is read from those handles,
+// and the manifest is read through the same file handle, so that what is
+// judged is what is loaded. False when it cannot be opened so or loaded.
 bool LoadUninstallManifest(qz_xml::QXMLDocument& manifest, const std::wstring& path, bool& trusted);
 
 // Whether an owner and DACL leave the object to Administrators, SYSTEM and

@@ -46,9 +46,24 @@ bool QXMLDocument::Load(const std::wstring& path)
         ATL::AtlThrow(E_OUTOFMEMORY);
     V_VT(&source.get()) = VT_BSTR;
     V_BSTR(&source.get()) = pathString;
+    return LoadFrom(source.get());
+}
 
+bool QXMLDocument::Load(IStream* stream)
+{
+    if (!stream)
+        return false;
+    ScopedVariant source;
+    stream->AddRef();
+    V_VT(&source.get()) = VT_UNKNOWN;
+    V_UNKNOWN(&source.get()) = stream;
+    return LoadFrom(source.get());
+}
+
+bool QXMLDocument::LoadFrom(const VARIANT& source)
+{
     ScopedVariant argument;
-    HRESULT copied = VariantCopy(&argument.get(), &source.get());
+    HRESULT copied = VariantCopy(&argument.get(), const_cast<VARIANT*>(&source));
     if (FAILED(copied))
         ATL::AtlThrow(copied);
 

@@ -68,6 +68,9 @@ public:
     bool DisableAsync();
     // Loads without resolving external entities and without validation.
     bool Load(const std::wstring& path);
+    // The same from a stream, for bytes read through a handle that was
+    // checked, so that the file is not opened again by its path.
+    bool Load(IStream* stream);
     // Parses markup held in memory, as Load does a file, except that text of
     // white space alone is kept: markup built in memory has no layout to drop.
     bool LoadXml(const std::wstring& markup);
@@ -83,6 +86,9 @@ public:
     // children of the root's last child (see AddedTextElements).
     bool SaveIndented(const std::wstring& path, const std::wstring& encoding,
                       const internal::AddedTextElements& added) const;
+
+private:
+    bool LoadFrom(const VARIANT& source);
 };
 
 class QXMLNodeList : public internal::QXMLDOMBaseT<IXMLDOMNodeList> {

@@ -142,7 +142,6 @@ bool ReadDefinitionEncoding(const std::wstring& path, DefinitionEncoding& encodi
     if (!mark && !declared.empty() && !IsUtf8Name(declared))
         return true;
 
-    encoding.checkedAsUtf8 = true;
     size_t bad = FirstNonUtf8Byte(bytes, start);
     if (bad == std::string::npos)
         return true;

@@ -6,7 +6,6 @@
 // declaration as a parser reads them.
 struct DefinitionEncoding {
     std::wstring description;  // "UTF-8, declared", "UTF-16LE with a byte order mark", ...
-    bool checkedAsUtf8 = false;
     // The first byte that is not UTF-8 in a file read as UTF-8: its line and
     // its place in that line, both from 1; 0 when there is none.
     long badLine = 0;

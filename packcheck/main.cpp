@@ -18,6 +18,7 @@
 #include "packcheck/removal_check.h"
 #include "packcheck/self_extractor_build.h"
 #include "packsetup/package_paths.h"
+#include "packsetup/program_folder.h"
 #include "packsetup/unpack_folder_name.h"
 
 namespace {
@@ -222,15 +223,16 @@ void PrintSummary(const std::wstring& definitionName, const std::wstring& encodi
         PrintLine(PathLength(L"longest source path", summary.longestSource));
 }
 
-// A file beside the running packcheck.exe.
-std::wstring BesideProgram(const wchar_t* name)
+// A file beside the running packcheck.exe; false when its folder does not
+// fit in MAX_PATH, rather than a file of that name found elsewhere.
+bool BesideProgram(const wchar_t* name, std::wstring& path)
 {
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return name;
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+    std::wstring folder;
+    if (!GetProgramFolder(folder))
+        return false;
+    // A drive root keeps its backslash.
+    path = folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
+    return true;
 }
 
 std::wstring FullPath(const std::wstring& path)
@@ -261,8 +263,15 @@ int BuildPackage(const Options& options, const std::wstring& packageFolder, cons
     SelfExtractorInput input;
     input.packageFolder = packageFolder;
     input.definitionName = definitionName;
-    input.stubPath = FullPath(options.stub.empty() ? BesideProgram(L"packsfx.exe") : options.stub);
-    input.installerPath = FullPath(options.installer.empty() ? BesideProgram(L"packsetup.exe") : options.installer);
+    std::wstring stub = options.stub;
+    std::wstring installer = options.installer;
+    if ((stub.empty() && !BesideProgram(L"packsfx.exe", stub))
+        || (installer.empty() && !BesideProgram(L"packsetup.exe", installer))) {
+        PrintLine(L"not built: the folder of packcheck.exe does not fit in 259 characters");
+        return kExitUnreadable;
+    }
+    input.stubPath = FullPath(stub);
+    input.installerPath = FullPath(installer);
     std::wstring output = FullPath(options.buildOutput);
     std::wstring error;
     if (!BuildSelfExtractor(input, output, error)) {

@@ -25,8 +25,8 @@ wchar_t FoldAscii(wchar_t c)
 // A list of paths where two spellings that differ only in ASCII case are one
 // path. An open-addressing table of indices into the list, hashed and
 // compared with the case folded on the fly, so no key string is made or kept
-// per path, and no allocation per entry. Holds at most the expected number
-// of paths, at most half full.
+// per path, and no allocation per entry. Sized for the expected number of
+// paths and kept at most half full, growing if more come.
 class FoldedPathIndex {
 public:
     FoldedPathIndex(const std::vector<std::wstring>& paths, size_t expected) : paths_(paths)
@@ -45,6 +45,8 @@ public:
         for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             if (slots_[slot].index == kEmpty) {
                 slots_[slot] = Slot{index, hash};
+                if (++count_ * 2 > slots_.size())
+                    Grow();
                 return true;
             }
             if (slots_[slot].hash == hash && EqualFolded(paths_[slots_[slot].index], path))
@@ -58,6 +60,21 @@ private:
         size_t index;
         size_t hash;
     };
+
+    void Grow()
+    {
+        std::vector<Slot> old(slots_.size() * 2, Slot{kEmpty, 0});
+        old.swap(slots_);
+        size_t mask = slots_.size() - 1;
+        for (const Slot& kept : old) {
+            if (kept.index == kEmpty)
+                continue;
+            size_t slot = kept.hash & mask;
+            while (slots_[slot].index != kEmpty)
+                slot = (slot + 1) & mask;
+            slots_[slot] = kept;
+        }
+    }
 
     static size_t Hash(const std::wstring& path)
     {
@@ -80,6 +97,7 @@ private:
 
     const std::vector<std::wstring>& paths_;
     std::vector<Slot> slots_;
+    size_t count_ = 0;
 };
 
 // Appends to the paths the texts of the selected elements, in document

@@ -65,7 +65,11 @@ UnpackResult UnpackWithProgress(const CabinetSource& source, const std::wstring&
     job.folder = &folder;
     ScopedHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, UnpackThread, &job, 0, nullptr)));
     if (!thread) {
+        // _beginthreadex reports through errno; a failure leaves no error code
+        // behind only when memory ran out.
         error = GetLastError();
+        if (error == ERROR_SUCCESS)
+            error = ERROR_NOT_ENOUGH_MEMORY;
         return UnpackResult::WriteFailed;
     }
     for (;;) {

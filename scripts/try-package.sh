@@ -226,8 +226,14 @@ plant_obsolete_components() {
 unpack_package() {
     appdata=$(windows_folder '%APPDATA%')
     if [ -n "$built_package" ]; then
-        unpack=$appdata/Halvest/$(unpack_levels "$extract_path" || echo "?")
-        echo "self-extracting package: $(basename "$built_package"), unpacks itself into $unpack"
+        local levels
+        if levels=$(unpack_levels "$extract_path"); then
+            unpack=$appdata/Halvest/$levels
+            echo "self-extracting package: $(basename "$built_package"), unpacks itself into $unpack"
+        else
+            unpack=""
+            echo "self-extracting package: $(basename "$built_package"), whose SfxExtractPath names no unpack folder"
+        fi
         return
     fi
     local levels
@@ -297,7 +303,10 @@ report_obsolete_components() {
 
 report_unpack_folder() {
     unpack_state=kept
-    if [ ! -e "$unpack" ]; then
+    if [ -z "$unpack" ]; then
+        unpack_state=unknown
+        echo "== No unpack folder to look at"
+    elif [ ! -e "$unpack" ]; then
         unpack_state=removed
         echo "== The unpack folder is gone"
     elif [ "$(ls -A "$unpack")" = "$program_name" ]; then

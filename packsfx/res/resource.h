@@ -17,4 +17,3 @@
 #define IDS_DISK_FULL           209
 #define IDS_UNPACK_FAILED       210
 #define IDS_START_FAILED        211
-#define IDS_UNPACKING           212

@@ -7,6 +7,7 @@
 #include "common/win/message_box.h"
 #include "common/xml/definition_file.h"
 #include "packcheck/definition_encoding.h"
+#include "packsetup/package_paths.h"
 #include "packsetup/version_check.h"
 
 namespace {
@@ -167,6 +168,14 @@ bool CheckDefinition(const std::wstring& packageFolder, const std::wstring& file
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         problems.Problem(L"missing-definition", fileName, std::wstring(), L"missing");
+        return false;
+    }
+    // The XML reader opens paths of MAX_PATH only; the installer reads the
+    // definition from its short unpack folder.
+    if (!FitsMaxPath(path)) {
+        problems.Problem(L"definition-path-too-long", fileName, std::wstring(),
+                         L"path of " + std::to_wstring(path.size())
+                             + L" characters, too long for the XML reader; move the package to a shorter folder to check it");
         return false;
     }
 

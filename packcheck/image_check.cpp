@@ -5,6 +5,7 @@
 #include <set>
 
 #include "packcheck/image_names.h"
+#include "packcheck/long_paths.h"
 #include "packsetup/folder_scanner.h"
 #include "packsetup/package_paths.h"
 
@@ -12,15 +13,15 @@ namespace {
 
 const wchar_t kImage[] = L"image";
 
-// "image\..." for a path below the package folder.
-std::wstring PackagePlace(const std::wstring& packageFolder, const std::wstring& fullPath)
+// "image\..." for a path the scan of the image folder listed.
+std::wstring PackagePlace(const std::wstring& scannedImage, const std::wstring& fullPath)
 {
-    return fullPath.substr(packageFolder.size() + 1);
+    return kImage + fullPath.substr(scannedImage.size());
 }
 
 // Adds one problem for the paths that do not fit MAX_PATH, naming the
 // longest; the longest path, fitting or not, goes to longest.
-void CheckPathLengths(const std::wstring& packageFolder, const std::vector<FolderScanEntry>& entries,
+void CheckPathLengths(const std::wstring& scannedImage, const std::vector<FolderScanEntry>& entries,
                       const std::wstring& top, const wchar_t* code, const std::wstring& what,
                       std::wstring& longest, ProblemList& problems)
 {
@@ -42,7 +43,7 @@ void CheckPathLengths(const std::wstring& packageFolder, const std::vector<Folde
                         + std::to_wstring(lacking) + L" more than " + std::to_wstring(MAX_PATH - 1) + L": " + longest;
     if (overlong > 1)
         text += L" (and " + std::to_wstring(overlong - 1) + L" more that do not fit)";
-    problems.Problem(code, PackagePlace(packageFolder, longestEntry->fullPath), std::wstring(), text);
+    problems.Problem(code, PackagePlace(scannedImage, longestEntry->fullPath), std::wstring(), text);
 }
 
 } // namespace
@@ -51,31 +52,31 @@ ImageSummary CheckImage(const std::wstring& packageFolder, const std::wstring& i
                         const std::wstring& unpackedImageFolder, ProblemList& problems)
 {
     ImageSummary summary;
-    std::wstring imageFolder = packageFolder + L"\\" + kImage;
+    std::wstring imageFolder = ExtendedLengthPath(packageFolder + L"\\" + kImage);
     DWORD attributes = GetFileAttributesW(imageFolder.c_str());
-    FolderScanner scanner;
+    FolderScanner scanner(kExtendedPathLimit);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)
         || !scanner.Scan(imageFolder.c_str(), std::wstring())) {
         problems.Problem(L"no-image", kImage, std::wstring(), L"missing");
         return summary;
     }
     for (const std::wstring& link : scanner.Links())
-        problems.Problem(L"link", PackagePlace(packageFolder, link), std::wstring(),
+        problems.Problem(L"link", PackagePlace(imageFolder, link), std::wstring(),
                          L"junction or symbolic link; the installer refuses a package that holds one");
     for (const std::wstring& path : scanner.OverlongPaths())
-        problems.Problem(L"not-listed", PackagePlace(packageFolder, path), std::wstring(),
-                         L"path too long to be listed here; move the package to a shorter folder to check it");
+        problems.Problem(L"not-listed", PackagePlace(imageFolder, path), std::wstring(),
+                         L"path too long for Windows to list");
     for (const std::wstring& folder : scanner.UnreadableFolders())
-        problems.Problem(L"not-listed", PackagePlace(packageFolder, folder), std::wstring(),
+        problems.Problem(L"not-listed", PackagePlace(imageFolder, folder), std::wstring(),
                          L"cannot be listed; the installer refuses it");
     CheckImageNames(scanner.Entries(), problems);
 
     std::wstring folder = installFolder;
     RemoveOneTrailingBackslash(folder);
-    CheckPathLengths(packageFolder, scanner.Entries(), folder, L"target-path-too-long", L"target path",
+    CheckPathLengths(imageFolder, scanner.Entries(), folder, L"target-path-too-long", L"target path",
                      summary.longestTarget, problems);
     if (!unpackedImageFolder.empty())
-        CheckPathLengths(packageFolder, scanner.Entries(), unpackedImageFolder, L"source-path-too-long",
+        CheckPathLengths(imageFolder, scanner.Entries(), unpackedImageFolder, L"source-path-too-long",
                          L"source path on the user's machine", summary.longestSource, problems);
 
     // The folders that hold something.
@@ -86,7 +87,7 @@ ImageSummary CheckImage(const std::wstring& packageFolder, const std::wstring& i
         if (entry.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ++summary.folders;
             if (!filled.count(entry.relativePath) && !(entry.findData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                problems.Warning(L"empty-folder", PackagePlace(packageFolder, entry.fullPath), std::wstring(),
+                problems.Warning(L"empty-folder", PackagePlace(imageFolder, entry.fullPath), std::wstring(),
                                  L"empty folder: recorded in the uninstall manifest, but not created on the user's machine");
             continue;
         }
@@ -94,7 +95,7 @@ ImageSummary CheckImage(const std::wstring& packageFolder, const std::wstring& i
         uint64_t size = (static_cast<uint64_t>(entry.findData.nFileSizeHigh) << 32) | entry.findData.nFileSizeLow;
         summary.totalSize += size;
         if (entry.findData.nFileSizeHigh != 0)
-            problems.Problem(L"file-too-large", PackagePlace(packageFolder, entry.fullPath), std::wstring(),
+            problems.Problem(L"file-too-large", PackagePlace(imageFolder, entry.fullPath), std::wstring(),
                              std::to_wstring(size) + L" bytes, 4 GiB or more: the installer's free-space check counts only the low 32 bits of its size");
     }
     if (summary.files == 0)

@@ -180,15 +180,6 @@ bool OpenPackageFolder(const std::wstring& argument, std::wstring& folder)
     if (find == INVALID_HANDLE_VALUE)
         return false;
     FindClose(find);
-    // The package is listed with the installer's limit of MAX_PATH: its short
-    // name keeps that limit for the paths inside, wherever the author keeps it.
-    DWORD shortSize = GetShortPathNameW(full.c_str(), nullptr, 0);
-    std::wstring shortName(shortSize, L'\0');
-    DWORD shortLength = shortSize ? GetShortPathNameW(full.c_str(), &shortName[0], shortSize) : 0;
-    if (shortLength > 0 && shortLength < shortSize && shortLength < full.size()) {
-        shortName.resize(shortLength);
-        full = shortName;
-    }
     folder = full;
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include "common/win/scoped_handle.h"
 #include "packcheck/cabinet_writer.h"
+#include "packcheck/long_paths.h"
 #include "packsetup/folder_scanner.h"
 #include "packsfx/payload.h"
 
@@ -74,9 +75,9 @@ bool LooksIncompressible(const std::wstring& path, uint64_t size)
 
 bool ListPackage(const SelfExtractorInput& input, std::vector<CabinetEntry>& entries, std::wstring& error)
 {
-    FolderScanner scanner;
-    if (!scanner.Scan(input.packageFolder.c_str(), std::wstring()) || !scanner.Complete()) {
-        error = L"the package folder cannot be listed completely (a link, an unreadable folder or a path too long): "
+    FolderScanner scanner(kExtendedPathLimit);
+    if (!scanner.Scan(ExtendedLengthPath(input.packageFolder).c_str(), std::wstring()) || !scanner.Complete()) {
+        error = L"the package folder cannot be listed completely (a link or an unreadable folder): "
                 + input.packageFolder;
         return false;
     }

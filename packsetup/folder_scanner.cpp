@@ -1,7 +1,5 @@
 #include "packsetup/folder_scanner.h"
 
-#include "packsetup/package_paths.h"
-
 namespace {
 
 // Owns a directory search handle.
@@ -76,7 +74,7 @@ void FolderScanner::Clear()
 
 bool FolderScanner::ScanFolder(const std::wstring& base, const std::wstring& prefix)
 {
-    if (!FitsMaxPath(base))
+    if (!Fits(base))
         return false;
     std::wstring pattern = base + L"\\*.*";
 
@@ -92,7 +90,7 @@ bool FolderScanner::ScanFolder(const std::wstring& base, const std::wstring& pre
         FolderScanEntry entry;
         entry.fullPath = base + L"\\" + data.cFileName;
         entry.relativePath = prefix + L"\\" + data.cFileName;
-        if (!FitsMaxPath(entry.fullPath) || !FitsMaxPath(entry.relativePath)) {
+        if (!Fits(entry.fullPath) || !Fits(entry.relativePath)) {
             overlongPaths_.push_back(entry.fullPath);
             continue;
         }

@@ -16,10 +16,15 @@ struct FolderScanEntry {
 // inside it. Junctions and symbolic links are listed but never entered.
 class FolderScanner {
 public:
+    // The limit counts the terminator: MAX_PATH for the paths the installer
+    // opens as they are; an author's tool that scans from a "\\?\" path may
+    // allow the extended-length limit.
+    explicit FolderScanner(size_t pathLimit = MAX_PATH) : pathLimit_(pathLimit) {}
+
     // Lists the folder (with or without a trailing backslash) and everything
     // below it, appending to what was listed before; each relative path
     // starts with the prefix. False when the folder itself cannot be listed.
-    // An entry whose path would not fit in MAX_PATH is left out, and a
+    // An entry whose path would not fit in the limit is left out, and a
     // subfolder whose content cannot be listed keeps only its own entry, as
     // does a junction or symbolic link; all are kept in the lists below and
     // make Complete() false.
@@ -33,7 +38,7 @@ public:
 
     // Whether everything below the scanned folders was listed.
     bool Complete() const { return overlongPaths_.empty() && unreadableFolders_.empty() && links_.empty(); }
-    // Full paths left out because they do not fit in MAX_PATH.
+    // Full paths left out because they do not fit in the limit.
     const std::vector<std::wstring>& OverlongPaths() const { return overlongPaths_; }
     // Listed subfolders whose content could not be listed.
     const std::vector<std::wstring>& UnreadableFolders() const { return unreadableFolders_; }
@@ -42,7 +47,9 @@ public:
 
 private:
     bool ScanFolder(const std::wstring& base, const std::wstring& prefix);
+    bool Fits(const std::wstring& path) const { return path.size() < pathLimit_; }
 
+    size_t pathLimit_;
     uint64_t totalSize_ = 0;
     std::vector<FolderScanEntry> entries_;
     std::vector<std::wstring> overlongPaths_;

@@ -9,6 +9,14 @@ rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
 failures=0
 
 windows() { local p; p=$(realpath -m -- "$1"); echo "Z:${p//\//\\}"; }
+# padding <length> <letter> <leaf>: a folder name of that letter that brings
+# the Windows path of $scratch\<name>\<leaf> to the length, wherever the tree is.
+padding() {
+    local scratch_path n
+    scratch_path=$(windows "$scratch")
+    n=$(($1 - ${#scratch_path} - 2 - ${#3}))
+    printf "$2%.0s" $(seq $((n > 0 ? n : 1)))
+}
 
 # check <expected exit code> <package folder> [option] -- <expected lines>...
 check() {
@@ -142,8 +150,9 @@ grep -qE '^image\\Sub\\Name.txt: differs from image\\Sub\\NAME.txt only|^image\\
 
 # The definition that goes with the installer's name, in UTF-16, with the
 # warnings that still let it install; a source path that fits only below a
-# short profile folder.
-night=$scratch/night-sky
+# short profile folder. The package is kept deeper than MAX_PATH allows for its
+# files, which must not change what it is told.
+night=$scratch/$(padding 200 n night-sky)/night-sky
 deep=$night/image/$(printf 'd%.0s' {1..100})
 mkdir -p "$deep" "$night/image/Empty"
 touch "$night/NightSkySetup.exe" "$deep/$(printf 'e%.0s' {1..80}).txt"
@@ -162,6 +171,11 @@ check 0 "$night" '/AppData:C:\A' -- 'no problems: the package would install, 2 w
 json=$("$wine_run" "$packcheck" "$(windows "$night")" --json)
 grep -qxF '{"severity": "warning", "file": "NightSkySetup.def", "line": null, "column": null, "code": "version-parts-ignored", "message": "\"1.2.0.5\": the installer compares 1.2.0 and ignores \".5\"", "element": "RequiredTavrelVersion"}' <<<"$json" \
     && [ "$(wc -l <<<"$json")" = 3 ] || { echo "FAIL --json:"; echo "$json"; failures=$((failures + 1)); }
+# Kept where the definition's own path passes MAX_PATH: said so, not misread.
+far=$scratch/$(padding 250 f night-sky)/night-sky
+mkdir -p "$(dirname "$far")" && cp -r "$night" "$far"
+far_definition="$(windows "$far")\\NightSkySetup.def"
+check 1 "$far" -- "NightSkySetup.def: path of ${#far_definition} characters, too long for the XML reader; move the package to a shorter folder to check it"
 touch "$night/Other.exe"
 check 1 "$night" -- '.: holds several programs (NightSkySetup.exe, Other.exe); each reads its own definition: name the installer with /Program:<name>.exe'
 check 1 "$night" '/Program:Other.exe' -- 'Other.def: missing'

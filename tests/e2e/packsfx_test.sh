@@ -41,8 +41,13 @@ make_package() { "$root/scripts/make-package.sh" "$@" >"$scratch/make.txt" 2>&1;
 
 # --- The sample, built, checked, signed and installed ----------------------------
 
+# Built from a folder as deep as an author's may be: its files' own paths pass
+# MAX_PATH (a Windows path of 230 characters for the folder, wherever the
+# tree is kept).
+deep_sample=$scratch/$(printf 'd%.0s' $(seq $((230 - 2 - ${#scratch} - 16))))/sample-package
+mkdir -p "$(dirname "$deep_sample")" && cp -r "$root/examples/sample-package" "$deep_sample" || exit 1
 sample=$scratch/sample.exe
-make_package "$root/examples/sample-package" "$sample" || { cat "$scratch/make.txt"; fail "make-package.sh on the sample"; }
+make_package "$deep_sample" "$sample" || { cat "$scratch/make.txt"; fail "make-package.sh on the sample"; }
 cabextract -t "$sample" >"$scratch/cabextract.txt" 2>&1 || { cat "$scratch/cabextract.txt"; fail "cabextract -t rejects the built file"; }
 
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$scratch/key.pem" -out "$scratch/cert.pem" -subj /CN=Author \

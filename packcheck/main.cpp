@@ -47,7 +47,7 @@ const wchar_t kUsage[] =
     L"  /Program:<name>.exe    the installer's file name, whose definition <name>.def is\n"
     L"                         read (default: the only .exe in the package folder)\n"
     L"  --json                 one JSON object per finding and line: severity, file, line,\n"
-    L"                         column, code, message\n"
+    L"                         column, code, message; with --build, one more for the build\n"
     L"  --xml-error=...        where another parser found the definition not well-formed,\n"
     L"                         for a parser that gives no position (check-package.sh passes\n"
     L"                         xmllint's under Wine)\n"
@@ -239,38 +239,44 @@ std::wstring FullPath(const std::wstring& path)
     return full;
 }
 
+// How a build ended, as a line of text or, for scripts, as a JSON object
+// after the findings: {"build": "built", "output": ...}, or "refused" or
+// "failed" with a message.
+int ReportBuild(bool json, int exitCode, const std::wstring& text)
+{
+    if (!json)
+        PrintLine(exitCode == kExitPasses ? L"built: " + text : L"not built: " + text);
+    else if (exitCode == kExitPasses)
+        PrintLine(L"{\"build\": \"built\", \"output\": " + JsonString(text) + L"}");
+    else
+        PrintLine(std::wstring(L"{\"build\": ") + (exitCode == kExitProblems ? L"\"refused\"" : L"\"failed\"")
+                  + L", \"message\": " + JsonString(text) + L"}");
+    return exitCode;
+}
+
 // Builds the checked package into one self-extracting file; the exit code.
 int BuildPackage(const Options& options, const std::wstring& packageFolder, const std::wstring& definitionName,
                  bool passes)
 {
-    if (!passes && !options.force) {
-        PrintLine(L"not built: the package has problems (--force builds it anyway)");
-        return kExitProblems;
-    }
-    if (definitionName.empty()) {
-        PrintLine(L"not built: the package has no definition");
-        return kExitProblems;
-    }
+    if (!passes && !options.force)
+        return ReportBuild(options.json, kExitProblems, L"the package has problems (--force builds it anyway)");
+    if (definitionName.empty())
+        return ReportBuild(options.json, kExitProblems, L"the package has no definition");
     SelfExtractorInput input;
     input.packageFolder = packageFolder;
     input.definitionName = definitionName;
     std::wstring stub = options.stub;
     std::wstring installer = options.installer;
     if ((stub.empty() && !BesideProgram(L"packsfx.exe", stub))
-        || (installer.empty() && !BesideProgram(L"packsetup.exe", installer))) {
-        PrintLine(L"not built: the folder of packcheck.exe does not fit in 259 characters");
-        return kExitUnreadable;
-    }
+        || (installer.empty() && !BesideProgram(L"packsetup.exe", installer)))
+        return ReportBuild(options.json, kExitUnreadable, L"the folder of packcheck.exe does not fit in 259 characters");
     input.stubPath = FullPath(stub);
     input.installerPath = FullPath(installer);
     std::wstring output = FullPath(options.buildOutput);
     std::wstring error;
-    if (!BuildSelfExtractor(input, output, error)) {
-        PrintLine(L"not built: " + error);
-        return kExitUnreadable;
-    }
-    PrintLine(L"built: " + output);
-    return kExitPasses;
+    if (!BuildSelfExtractor(input, output, error))
+        return ReportBuild(options.json, kExitUnreadable, error);
+    return ReportBuild(options.json, kExitPasses, output);
 }
 
 std::wstring Counted(size_t count, const wchar_t* what)

@@ -7,23 +7,6 @@
 
 namespace {
 
-std::wstring JsonString(const std::wstring& text)
-{
-    std::wstring quoted = L"\"";
-    for (wchar_t c : text) {
-        if (c == L'"' || c == L'\\') {
-            quoted += L'\\';
-            quoted += c;
-        } else if (c < 0x20) {
-            wchar_t escaped[8];
-            swprintf(escaped, 8, L"\\u%04x", static_cast<unsigned>(c));
-            quoted += escaped;
-        } else
-            quoted += c;
-    }
-    return quoted + L"\"";
-}
-
 std::wstring JsonPosition(long value)
 {
     return value > 0 ? std::to_wstring(value) : std::wstring(L"null");
@@ -93,6 +76,23 @@ std::wstring FindingJson(const Finding& finding)
     if (!finding.element.empty())
         json += L", \"element\": " + JsonString(finding.element);
     return json + L"}";
+}
+
+std::wstring JsonString(const std::wstring& text)
+{
+    std::wstring quoted = L"\"";
+    for (wchar_t c : text) {
+        if (c == L'"' || c == L'\\') {
+            quoted += L'\\';
+            quoted += c;
+        } else if (c < 0x20) {
+            wchar_t escaped[8];
+            swprintf(escaped, 8, L"\\u%04x", static_cast<unsigned>(c));
+            quoted += escaped;
+        } else
+            quoted += c;
+    }
+    return quoted + L"\"";
 }
 
 void PrintLine(const std::wstring& line)

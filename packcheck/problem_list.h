@@ -47,5 +47,8 @@ std::wstring FindingLine(const Finding& finding);
 // (null when unknown), code, message, and the element when there is one.
 std::wstring FindingJson(const Finding& finding);
 
+// The text as a JSON string, quotes included.
+std::wstring JsonString(const std::wstring& text);
+
 // Writes a line to the standard output as UTF-8.
 void PrintLine(const std::wstring& line);

@@ -108,9 +108,14 @@ variant() {
     sed -i "s|<SfxExtractPath>SampleMaterialPack</SfxExtractPath>|$extract|" "$scratch/$name/packsetup.def"
 }
 variant escaping '<SfxExtractPath>..\\..\\Startup</SfxExtractPath>'
-make_package "$scratch/escaping" "$scratch/escaping.exe"
+# For scripts, the build's outcome ends the JSON findings.
+make_package "$scratch/escaping" "$scratch/escaping.exe" --json
 [ $? = 1 ] && [ ! -e "$scratch/escaping.exe" ] || fail "make-package.sh built a package with problems"
-make_package "$scratch/escaping" "$scratch/escaping.exe" --force || fail "make-package.sh --force did not build"
+[ "$(tail -n 1 "$scratch/make.txt")" = '{"build": "refused", "message": "the package has problems (--force builds it anyway)"}' ] ||
+    fail "--json: no refusal object: $(tail -n 1 "$scratch/make.txt")"
+make_package "$scratch/escaping" "$scratch/escaping.exe" --force --json || fail "make-package.sh --force did not build"
+grep -qxF '{"build": "built", "output": "Z:'"${scratch//\//\\\\}"'\\escaping.exe"}' "$scratch/make.txt" ||
+    fail "--json: no build object: $(tail -n 1 "$scratch/make.txt")"
 run_bad "refused SfxExtractPath" "$scratch/escaping.exe" 'names an unpack folder that is not allowed'
 variant no-extract-path ''
 make_package "$scratch/no-extract-path" "$scratch/no-extract-path.exe" --force

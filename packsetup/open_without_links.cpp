@@ -109,9 +109,10 @@ bool IsNameSurrogate(HANDLE entry)
 }
 
 // Opens the level "name" below the open folder "parent"; levelPath is the
-// same entry by its full path.
+// same entry by its full path. With FILE_OPEN_IF a missing level is created,
+// and created says so.
 EntryOpening OpenLevel(HANDLE parent, const std::wstring& name, const std::wstring& levelPath, ACCESS_MASK access,
-                       ULONG options, OpenedEntry& opened)
+                       ULONG options, OpenedEntry& opened, ULONG disposition = FILE_OPEN, bool* created = nullptr)
 {
     const NtdllApi& nt = Ntdll();
     UNICODE_STRING counted = CountedName(name);
@@ -120,13 +121,17 @@ EntryOpening OpenLevel(HANDLE parent, const std::wstring& name, const std::wstri
     IO_STATUS_BLOCK io = {};
     HANDLE handle = nullptr;
     NTSTATUS status = nt.createFile(&handle, access | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &object, &io, nullptr, 0,
-                                    kShareAll, FILE_OPEN,
+                                    kShareAll, disposition,
                                     options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT
                                         | FILE_OPEN_FOR_BACKUP_INTENT,
                                     nullptr, 0);
-    if (!NT_SUCCESS(status))
+    if (!NT_SUCCESS(status)) {
+        SetLastError(nt.statusToWin32Error ? nt.statusToWin32Error(status) : ERROR_GEN_FAILURE);
         return IsMissing(status) ? EntryOpening::Missing : EntryOpening::Failed;
+    }
     opened.handle.Reset(handle);
+    if (created)
+        *created = io.Information == FILE_CREATED;
 
     FILE_BASIC_INFORMATION own = {};
     if (!NT_SUCCESS(nt.queryInformationFile(handle, &io, &own, sizeof(own), FileBasicInformation)))
@@ -225,6 +230,29 @@ EntryOpening LinkFreeFolders::Open(const std::wstring& path, ACCESS_MASK access,
     if (bounds_ && !parentWithin && !bounds_->Holds(opened.handle.get()))
         return EntryOpening::Refused;
     entry = std::move(opened);
+    return result;
+}
+
+EntryOpening OpenOrCreateFolderIn(HANDLE parent, const std::wstring& parentPath, const std::wstring& name,
+                                  ACCESS_MASK access, OpenedEntry& folder, bool& created)
+{
+    created = false;
+    const NtdllApi& nt = Ntdll();
+    if (!nt.createFile || !nt.queryInformationFile)
+        return EntryOpening::Failed;
+    if (name.empty() || name.find_first_of(L"\\/") != std::wstring::npos || name == L"." || name == L"..")
+        return EntryOpening::Refused;
+    std::wstring levelPath = parentPath;
+    if (levelPath.empty() || levelPath.back() != L'\\')
+        levelPath += L'\\';
+    levelPath += name;
+    OpenedEntry opened;
+    EntryOpening result = OpenLevel(parent, name, levelPath, access, FILE_DIRECTORY_FILE, opened, FILE_OPEN_IF, &created);
+    if (result != EntryOpening::Opened)
+        return result;
+    if (opened.isLink)
+        return EntryOpening::Refused;
+    folder = std::move(opened);
     return result;
 }
 

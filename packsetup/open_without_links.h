@@ -30,6 +30,15 @@ struct OpenedEntry {
 // the link (the handle and the name disagree), the entry is refused.
 EntryOpening OpenEntryWithoutLinks(const std::wstring& path, ACCESS_MASK access, OpenedEntry& entry);
 
+// Opens the folder "name" inside an open folder (parentPath is that folder's
+// full path, for the same check against links), creating it when missing:
+// one level, relative to the handle, never through a link. A junction or
+// symbolic link by that name is Refused, a file by it Missing; created says
+// whether this call made the folder. When the system refused, the last error
+// says why (a full disk, for one).
+EntryOpening OpenOrCreateFolderIn(HANDLE parent, const std::wstring& parentPath, const std::wstring& name,
+                                  ACCESS_MASK access, OpenedEntry& folder, bool& created);
+
 class FolderBounds;
 
 // The same opening for a run of entries, keeping the folders opened for the

@@ -7,6 +7,7 @@
 #include "common/win/ntdll_library.h"
 #include "common/win/scoped_handle.h"
 #include "common/win/system_library.h"
+#include "packsetup/open_without_links.h"
 #include "packsfx/archive_names.h"
 
 namespace {
@@ -45,6 +46,7 @@ struct CopyState {
     const UnpackProgress* progress = nullptr;
     uint64_t written = 0;
     std::wstring lastParent;  // relative to the folder
+    ScopedHandle unpackFolder;      // opened without links before the first file
     ScopedHandle lastParentFolder;  // open, for creating its files by name
     size_t fileIndex = 0;
     bool refused = false;
@@ -225,29 +227,44 @@ FNFDINOTIFY(ListNotify)
     }
 }
 
-// Creates the folders between the unpack folder and the file and opens the
-// file's folder. A cabinet lists a folder's files together: the folder
-// opened for the file before is kept, so that a file beside it is created by
-// its name alone, without the path being walked again.
-bool OpenParentFolder(const std::wstring& folder, const std::wstring& relative, CopyState& state)
+// Opens the file's folder, creating the folders between it and the unpack
+// folder, each inside the one above by its handle and never through a link.
+// A cabinet lists a folder's files together: the folder opened for the file
+// before is kept, so that a file beside it is created by its name alone,
+// without the path being walked again. False with the last error set.
+bool OpenParentFolder(const std::wstring& relative, CopyState& state)
 {
     size_t last = relative.rfind(L'\\');
     std::wstring parent = last == std::wstring::npos ? std::wstring() : relative.substr(0, last);
     if (state.lastParentFolder && parent == state.lastParent)
         return true;
-    size_t separator = 0;
-    while ((separator = relative.find(L'\\', separator)) != std::wstring::npos) {
-        std::wstring path = folder + L"\\" + relative.substr(0, separator);
-        if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
-        ++separator;
-    }
-    std::wstring path = parent.empty() ? folder : folder + L"\\" + parent;
-    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    state.lastParentFolder.Reset(CreateFileW(path.c_str(), FILE_ADD_FILE | SYNCHRONIZE, shareAll, nullptr, OPEN_EXISTING,
-                                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!state.lastParentFolder)
+    state.lastParentFolder.Reset();
+    HANDLE top = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), state.unpackFolder.get(), GetCurrentProcess(), &top, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
         return false;
+    ScopedHandle folder(top);
+    std::wstring folderPath = *state.folder;
+    size_t start = 0;
+    while (start < parent.size()) {
+        size_t end = parent.find(L'\\', start);
+        std::wstring name = parent.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        OpenedEntry inside;
+        bool created = false;
+        const ACCESS_MASK kCreateInside = FILE_ADD_SUBDIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE;
+        EntryOpening opening = OpenOrCreateFolderIn(folder.get(), folderPath, name, kCreateInside, inside, created);
+        if (opening != EntryOpening::Opened) {
+            if (opening == EntryOpening::Refused || GetLastError() == ERROR_SUCCESS)
+                SetLastError(ERROR_CANNOT_MAKE);
+            return false;
+        }
+        folder = std::move(inside.handle);
+        folderPath += L"\\" + name;
+        if (end == std::wstring::npos)
+            break;
+        start = end + 1;
+    }
+    state.lastParentFolder = std::move(folder);
     state.lastParent = parent;
     return true;
 }
@@ -301,7 +318,7 @@ FNFDINOTIFY(UnpackNotify)
             g_copyState->refused = true;
             return -1;
         }
-        if (!OpenParentFolder(*g_copyState->folder, relative, *g_copyState)) {
+        if (!OpenParentFolder(relative, *g_copyState)) {
             g_copyState->writeError = GetLastError();
             return -1;
         }
@@ -386,6 +403,14 @@ UnpackResult UnpackCabinet(const CabinetSource& source, const std::wstring& fold
     state.source = &source;
     state.folder = &folder;
     state.progress = &progress;
+    OpenedEntry unpackFolder;
+    EntryOpening opening = OpenEntryWithoutLinks(folder, FILE_ADD_SUBDIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE,
+                                                 unpackFolder);
+    if (opening != EntryOpening::Opened || unpackFolder.isLink) {
+        error = ERROR_CANNOT_MAKE;
+        return UnpackResult::WriteFailed;
+    }
+    state.unpackFolder = std::move(unpackFolder.handle);
     bool copied = fdi.Copy(state, UnpackNotify);
     if (state.openOutput) {
         CloseHandle(state.openOutput->file);

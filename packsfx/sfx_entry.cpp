@@ -11,6 +11,7 @@
 #include "common/win/shell_folders.h"
 #include "common/win/text.h"
 #include "packsetup/package_definition.h"
+#include "packsetup/free_space.h"
 #include "packsetup/program_folder.h"
 #include "packsetup/unpack_folder.h"
 #include "packsfx/cabinet_reader.h"
@@ -109,12 +110,6 @@ bool StartInstaller(const std::wstring& program, const std::wstring& folder)
     return true;
 }
 
-bool EnoughSpace(const std::wstring& folder, uint64_t needed)
-{
-    ULARGE_INTEGER free;
-    return GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) && free.QuadPart >= needed;
-}
-
 // SfxExtractPath as the author wrote it.
 std::wstring ExtractPathOf(const PackageDefinition& definition)
 {
@@ -181,7 +176,7 @@ int RunPackSfx(HINSTANCE instance)
             return Fail(WithPlaceholders(IDS_BAD_NAME, name), title);
     }
 
-    switch (PrepareUnpackFolder(appData, definition.unpackFolder, unpackPath)) {
+    switch (PrepareUnpackFolder(appData, definition.unpackFolder)) {
     case UnpackTarget::Ready:
         break;
     case UnpackTarget::LinkOnWay:
@@ -195,7 +190,7 @@ int RunPackSfx(HINSTANCE instance)
     // From here on the folder is ours: every failure removes it again.
     UnpackResult result = UnpackResult::WriteFailed;
     DWORD error = ERROR_SUCCESS;
-    if (!EnoughSpace(unpackPath, listing.totalSize))
+    if (!HasFreeSpaceFor(unpackPath, listing.totalSize))
         error = ERROR_DISK_FULL;
     else
         result = UnpackWithProgress(source, unpackPath, listing.totalSize, title, error);

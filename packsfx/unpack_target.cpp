@@ -9,11 +9,10 @@
 
 namespace {
 
-// The level as a folder of its own, reached without a link.
-UnpackTarget CheckLevel(const std::wstring& path)
+const ACCESS_MASK kCreateInside = FILE_ADD_SUBDIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE;
+
+UnpackTarget LevelState(EntryOpening opening, const OpenedEntry& entry)
 {
-    OpenedEntry entry;
-    EntryOpening opening = OpenEntryWithoutLinks(path, FILE_READ_ATTRIBUTES, entry);
     if (opening == EntryOpening::Refused || (opening == EntryOpening::Opened && entry.isLink))
         return UnpackTarget::LinkOnWay;
     if (opening != EntryOpening::Opened || !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -23,8 +22,7 @@ UnpackTarget CheckLevel(const std::wstring& path)
 
 } // namespace
 
-UnpackTarget PrepareUnpackFolder(const std::wstring& appDataFolder, const std::wstring& unpackFolder,
-                                 const std::wstring& unpackPath)
+UnpackTarget PrepareUnpackFolder(const std::wstring& appDataFolder, const std::wstring& unpackFolder)
 {
     RemoveUnpackedPackage(appDataFolder, unpackFolder);
 
@@ -33,25 +31,28 @@ UnpackTarget PrepareUnpackFolder(const std::wstring& appDataFolder, const std::w
         return UnpackTarget::NotCreated;
     std::wstring level(appDataFolder);
     RemoveOneTrailingBackslash(level);
-    UnpackTarget top = CheckLevel(level);
-    if (top != UnpackTarget::Ready)
-        return top;
+    OpenedEntry folder;
+    UnpackTarget state = LevelState(OpenEntryWithoutLinks(level, kCreateInside, folder), folder);
+    if (state != UnpackTarget::Ready)
+        return state;
+    // Each level is created or opened inside the one above, by its handle.
     size_t start = 0;
     for (;;) {
         size_t end = normalized.find(L'\\', start);
         bool last = end == std::wstring::npos;
-        if (level.back() != L'\\')
-            level += L'\\';
-        level += normalized.substr(start, last ? std::wstring::npos : end - start);
-        bool created = CreateDirectoryW(level.c_str(), nullptr) != FALSE;
-        DWORD error = created ? ERROR_SUCCESS : GetLastError();
-        if (!created && error != ERROR_ALREADY_EXISTS)
-            return UnpackTarget::NotCreated;
-        UnpackTarget state = CheckLevel(level);
+        std::wstring name = normalized.substr(start, last ? std::wstring::npos : end - start);
+        OpenedEntry inside;
+        bool created = false;
+        state = LevelState(OpenOrCreateFolderIn(folder.handle.get(), level, name, kCreateInside, inside, created),
+                           inside);
         if (state != UnpackTarget::Ready)
             return state;
+        if (level.back() != L'\\')
+            level += L'\\';
+        level += name;
         if (last)
-            return created && level == unpackPath ? UnpackTarget::Ready : UnpackTarget::NotEmptied;
+            return created ? UnpackTarget::Ready : UnpackTarget::NotEmptied;
+        folder = std::move(inside);
         start = end + 1;
     }
 }

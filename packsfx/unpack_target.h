@@ -12,7 +12,6 @@ enum class UnpackTarget {
 // Makes the unpack folder ready below the application-data folder: the
 // folder of an earlier run is emptied and removed through the link-free
 // removal (packsetup/unpack_folder.h), then every level down from the
-// application data is created or found as a plain folder, opened one level
-// at a time without following a link, and the last level must be new.
-UnpackTarget PrepareUnpackFolder(const std::wstring& appDataFolder, const std::wstring& unpackFolder,
-                                 const std::wstring& unpackPath);
+// application data is created or found as a plain folder inside the one
+// above, by its handle and never through a link; the last level must be new.
+UnpackTarget PrepareUnpackFolder(const std::wstring& appDataFolder, const std::wstring& unpackFolder);

@@ -14,6 +14,7 @@ NtdllApi Bind(HMODULE ntdll)
     api.deleteKey = BindProc<decltype(api.deleteKey)>(ntdll, "NtDeleteKey");
     api.queryInformationProcess =
         BindProc<decltype(api.queryInformationProcess)>(ntdll, "NtQueryInformationProcess");
+    api.statusToWin32Error = BindProc<decltype(api.statusToWin32Error)>(ntdll, "RtlNtStatusToDosError");
     return api;
 }
 

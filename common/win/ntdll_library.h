@@ -7,9 +7,9 @@
 // calls take a path, or exist only from Vista on: opening an entry relative
 // to an open folder, reading and setting its attributes, marking it for
 // deletion, listing a folder, deleting a registry key through its own
-// handle, and reading a process's own and parent ids. All of them exist on
-// Windows XP. Bound once from ntdll in the system folder; a member is null
-// when the call is missing.
+// handle, reading a process's own and parent ids, and telling a failure as
+// a Win32 error. All of them exist on Windows XP. Bound once from ntdll in
+// the system folder; a member is null when the call is missing.
 struct NtdllApi {
     NTSTATUS(NTAPI* createFile)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK, PLARGE_INTEGER, ULONG,
                                 ULONG, ULONG, ULONG, PVOID, ULONG);
@@ -19,6 +19,7 @@ struct NtdllApi {
                                         FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
     NTSTATUS(NTAPI* deleteKey)(HANDLE);
     NTSTATUS(NTAPI* queryInformationProcess)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    ULONG(NTAPI* statusToWin32Error)(NTSTATUS);
 };
 
 const NtdllApi& Ntdll();

@@ -9,9 +9,11 @@
 
 #include "package_test_support.h"
 #include "packsetup/folder_scanner.h"
+#include "packsetup/open_without_links.h"
 #include "packsetup/path_below_folder.h"
 #include "packsetup/unpack_folder.h"
 #include "packsetup/unpack_folder_name.h"
+#include "unsetup_test_links.h"
 
 using package_test::CountedWaits;
 using package_test::IsFolder;
@@ -201,6 +203,35 @@ TEST_CASE("a junction inside the unpacked package is removed as a link, never wa
         CHECK(IsFolder(fixture.Path(L"Halvest")));
     }
     SetFileAttributesW(fixture.Path(L"Halvest\\Pack\\image\\Materials\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("folders on the way to unpacked files are made inside their parent's handle, never through a link")
+{
+    UnpackFixture fixture;
+    REQUIRE(fixture.appData.created());
+    REQUIRE(MakeFolder(fixture.Path(L"elsewhere")));
+    REQUIRE(xml_test::WriteBytes(fixture.Path(L"file"), "a file"));
+    const std::wstring top = fixture.appData.path();
+    OpenedEntry parent;
+    REQUIRE(OpenEntryWithoutLinks(top, FILE_ADD_SUBDIRECTORY, parent) == EntryOpening::Opened);
+    const ACCESS_MASK access = FILE_ADD_SUBDIRECTORY | FILE_ADD_FILE;
+    OpenedEntry folder;
+    bool created = false;
+
+    CHECK(OpenOrCreateFolderIn(parent.handle.get(), top, L"new", access, folder, created) == EntryOpening::Opened);
+    CHECK(created);
+    CHECK(IsFolder(fixture.Path(L"new")));
+    CHECK(OpenOrCreateFolderIn(parent.handle.get(), top, L"new", access, folder, created) == EntryOpening::Opened);
+    CHECK_FALSE(created);
+    CHECK(OpenOrCreateFolderIn(parent.handle.get(), top, L"file", access, folder, created) == EntryOpening::Missing);
+    CHECK(OpenOrCreateFolderIn(parent.handle.get(), top, L"..", access, folder, created) == EntryOpening::Refused);
+
+    // A link planted where a folder is about to be made: refused, and
+    // nothing is made where it points.
+    REQUIRE(test_links::MakeFolderLink(fixture.Path(L"planted"), fixture.Path(L"elsewhere")));
+    CHECK(OpenOrCreateFolderIn(parent.handle.get(), top, L"planted", access, folder, created) == EntryOpening::Refused);
+    CHECK_FALSE(created);
+    test_links::RemoveTreeKeepingLinkTargets(fixture.Path(L"planted"));
 }
 
 TEST_CASE("a program lies in its unpack folder however either path is spelled")

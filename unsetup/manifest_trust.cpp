@@ -119,26 +119,38 @@ bool IsLeftToAdministrators(HANDLE folder, HANDLE file)
     return true;
 }
 
-// The whole content of the open file, in a stream of its own.
-bool ReadIntoStream(HANDLE file, qz_xml::internal::ScopedInterface<IStream>& stream)
+// Reads exactly the given number of bytes.
+bool ReadWhole(HANDLE file, BYTE* bytes, DWORD size)
 {
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxManifestBytes)
-        return false;
-    std::vector<BYTE> bytes(static_cast<size_t>(size.QuadPart));
     DWORD total = 0;
-    while (total < bytes.size()) {
+    while (total < size) {
         DWORD read = 0;
-        if (!ReadFile(file, bytes.data() + total, static_cast<DWORD>(bytes.size()) - total, &read, nullptr)
-            || read == 0)
+        if (!ReadFile(file, bytes + total, size - total, &read, nullptr) || read == 0)
             return false;
         total += read;
     }
-    ULONG written = 0;
-    LARGE_INTEGER start = {};
-    return SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive()))
-        && SUCCEEDED(stream->Write(bytes.data(), total, &written)) && written == total
-        && SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr));
+    return true;
+}
+
+// The whole content of the open file, read straight into the memory of a
+// stream of its own.
+bool ReadIntoStream(HANDLE file, qz_xml::internal::ScopedInterface<IStream>& stream)
+{
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart == 0 || size.QuadPart > kMaxManifestBytes)
+        return false;
+    ULARGE_INTEGER streamSize;
+    streamSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
+    HGLOBAL memory = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive())) || FAILED(stream->SetSize(streamSize))
+        || FAILED(GetHGlobalFromStream(stream.get(), &memory)))
+        return false;
+    BYTE* bytes = static_cast<BYTE*>(GlobalLock(memory));
+    if (!bytes)
+        return false;
+    bool read = ReadWhole(file, bytes, static_cast<DWORD>(size.QuadPart));
+    GlobalUnlock(memory);
+    return read;
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/win/scoped_find_handle.h"
+
 namespace {
 
 const wchar_t kDefaultDefinition[] = L"packsetup.def";
@@ -14,14 +16,13 @@ std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    ScopedFindHandle find(FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
+    if (!find.valid())
         return names;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -71,9 +71,7 @@ ImageSummary CheckImage(const std::wstring& packageFolder, const std::wstring& i
                          L"cannot be listed; the installer refuses it");
     CheckImageNames(scanner.Entries(), problems);
 
-    std::wstring folder = installFolder;
-    RemoveOneTrailingBackslash(folder);
-    CheckPathLengths(imageFolder, scanner.Entries(), folder, L"target-path-too-long", L"target path",
+    CheckPathLengths(imageFolder, scanner.Entries(), installFolder, L"target-path-too-long", L"target path",
                      summary.longestTarget, problems);
     if (!unpackedImageFolder.empty())
         CheckPathLengths(imageFolder, scanner.Entries(), unpackedImageFolder, L"source-path-too-long",

@@ -17,10 +17,10 @@ struct ImageSummary {
 // Lists "image" as the installer does and adds a finding for each fault:
 // the folder missing or without files, links and entries the listing
 // leaves out, names Windows cannot hold (image_names.h), target paths that
-// would not fit MAX_PATH below the installation folder and source paths
-// that would not fit below the image folder where the user's machine
-// unpacks it (the longest of each is named; no source paths are measured
-// when that folder is empty), files of 4 GiB or more; and a warning for
-// each empty folder.
+// would not fit MAX_PATH below the installation folder (given without a
+// trailing backslash) and source paths that would not fit below the image
+// folder where the user's machine unpacks it (the longest of each is named;
+// no source paths are measured when that folder is empty), files of 4 GiB
+// or more; and a warning for each empty folder.
 ImageSummary CheckImage(const std::wstring& packageFolder, const std::wstring& installFolder,
                         const std::wstring& unpackedImageFolder, ProblemList& problems);

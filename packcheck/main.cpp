@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/win/com_apartment.h"
+#include "common/win/scoped_find_handle.h"
 #include "packcheck/definition_check.h"
 #include "packcheck/definition_name.h"
 #include "packcheck/image_check.h"
@@ -162,24 +163,32 @@ bool ReadOptions(int argc, wchar_t** argv, Options& options, std::wstring& error
     return true;
 }
 
+// The path made full; false when Windows cannot make it so.
+bool FullPath(const std::wstring& path, std::wstring& full)
+{
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return false;
+    full.assign(size, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size)
+        return false;
+    full.resize(length);
+    return true;
+}
+
 // The folder as a full path without a trailing backslash; false when it
 // cannot be listed.
 bool OpenPackageFolder(const std::wstring& argument, std::wstring& folder)
 {
-    DWORD size = GetFullPathNameW(argument.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
+    std::wstring full;
+    if (!FullPath(argument, full))
         return false;
-    std::wstring full(size, L'\0');
-    DWORD length = GetFullPathNameW(argument.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size)
-        return false;
-    full.resize(length);
     RemoveOneTrailingBackslash(full);
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((full + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    ScopedFindHandle find(FindFirstFileW((full + L"\\*").c_str(), &data));
+    if (!find.valid())
         return false;
-    FindClose(find);
     folder = full;
     return true;
 }
@@ -226,19 +235,6 @@ bool BesideProgram(const wchar_t* name, std::wstring& path)
     return true;
 }
 
-std::wstring FullPath(const std::wstring& path)
-{
-    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return path;
-    std::wstring full(size, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
-    if (length == 0 || length >= size)
-        return path;
-    full.resize(length);
-    return full;
-}
-
 // How a build ended, as a line of text or, for scripts, as a JSON object
 // after the findings: {"build": "built", "output": ...}, or "refused" or
 // "failed" with a message.
@@ -270,9 +266,11 @@ int BuildPackage(const Options& options, const std::wstring& packageFolder, cons
     if ((stub.empty() && !BesideProgram(L"packsfx.exe", stub))
         || (installer.empty() && !BesideProgram(L"packsetup.exe", installer)))
         return ReportBuild(options.json, kExitUnreadable, L"the folder of packcheck.exe does not fit in 259 characters");
-    input.stubPath = FullPath(stub);
-    input.installerPath = FullPath(installer);
-    std::wstring output = FullPath(options.buildOutput);
+    std::wstring output;
+    if (!FullPath(stub, input.stubPath) || !FullPath(installer, input.installerPath)
+        || !FullPath(options.buildOutput, output))
+        return ReportBuild(options.json, kExitUnreadable,
+                           L"the stub, the installer or the output cannot be named by a full path");
     std::wstring error;
     if (!BuildSelfExtractor(input, output, error))
         return ReportBuild(options.json, kExitUnreadable, error);

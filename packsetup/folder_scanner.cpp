@@ -1,25 +1,8 @@
 #include "packsetup/folder_scanner.h"
 
+#include "common/win/scoped_find_handle.h"
+
 namespace {
-
-// Owns a directory search handle.
-class ScopedFindHandle {
-public:
-    explicit ScopedFindHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedFindHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    ScopedFindHandle(const ScopedFindHandle&) = delete;
-    ScopedFindHandle& operator=(const ScopedFindHandle&) = delete;
-
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
 
 FindDataHook findDataHook = nullptr;
 

@@ -51,9 +51,10 @@ struct CopyState {
     size_t fileIndex = 0;
     bool refused = false;
     DWORD writeError = ERROR_SUCCESS;
-    // The file being written, until its close: a copy given up halfway may
-    // leave it open, and an open file could not be removed again.
-    ReaderHandle* openOutput = nullptr;
+    // The file being written or read into memory, until its close: a copy
+    // given up halfway may leave it open, and an open file could not be
+    // removed again.
+    ReaderHandle* openFile = nullptr;
 };
 CopyState* g_copyState = nullptr;
 
@@ -153,8 +154,8 @@ FNCLOSE(ReaderClose)
     ReaderHandle* handle = AsHandle(hf);
     if (handle->kind == HandleKind::Output)
         CloseHandle(handle->file);
-    if (g_copyState && g_copyState->openOutput == handle)
-        g_copyState->openOutput = nullptr;
+    if (g_copyState && g_copyState->openFile == handle)
+        g_copyState->openFile = nullptr;
     delete handle;
     return 0;
 }
@@ -216,7 +217,8 @@ FNFDINOTIFY(ListNotify)
         listing.totalSize += static_cast<uint32_t>(pfdin->cb);
         if (g_copyState->fileIndex++ != 0)
             return 0;
-        return reinterpret_cast<INT_PTR>(new ReaderHandle{HandleKind::Memory, nullptr, 0, &listing.firstFile, {}, 0});
+        g_copyState->openFile = new ReaderHandle{HandleKind::Memory, nullptr, 0, &listing.firstFile, {}, 0};
+        return reinterpret_cast<INT_PTR>(g_copyState->openFile);
     }
     case fdintCLOSE_FILE_INFO:
         ReaderClose(pfdin->hf);
@@ -329,8 +331,8 @@ FNFDINOTIFY(UnpackNotify)
             g_copyState->writeError = error;
             return -1;
         }
-        g_copyState->openOutput = new ReaderHandle{HandleKind::Output, file, 0, nullptr, {}, 0};
-        return reinterpret_cast<INT_PTR>(g_copyState->openOutput);
+        g_copyState->openFile = new ReaderHandle{HandleKind::Output, file, 0, nullptr, {}, 0};
+        return reinterpret_cast<INT_PTR>(g_copyState->openFile);
     }
     case fdintCLOSE_FILE_INFO: {
         ReaderHandle* handle = AsHandle(pfdin->hf);
@@ -338,7 +340,7 @@ FNFDINOTIFY(UnpackNotify)
         BOOL closed = CloseHandle(handle->file);
         if (!closed)
             g_copyState->writeError = GetLastError();
-        g_copyState->openOutput = nullptr;
+        g_copyState->openFile = nullptr;
         delete handle;
         return closed ? TRUE : FALSE;
     }
@@ -372,6 +374,8 @@ public:
         g_copyState = &state;
         char path[] = "";
         BOOL copied = copy_(context_, kCabinetToken, path, 0, notify, nullptr, nullptr);
+        if (state.openFile)
+            ReaderClose(reinterpret_cast<INT_PTR>(state.openFile));
         g_copyState = nullptr;
         return copied != FALSE;
     }
@@ -412,11 +416,6 @@ UnpackResult UnpackCabinet(const CabinetSource& source, const std::wstring& fold
     }
     state.unpackFolder = std::move(unpackFolder.handle);
     bool copied = fdi.Copy(state, UnpackNotify);
-    if (state.openOutput) {
-        CloseHandle(state.openOutput->file);
-        delete state.openOutput;
-        state.openOutput = nullptr;
-    }
     error = state.writeError;
     if (state.refused)
         return UnpackResult::Refused;

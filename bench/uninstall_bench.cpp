@@ -9,11 +9,13 @@
 // of it. Each run removes a fresh tree; the faster of two counts.
 #include <windows.h>
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
 
 #include "bench_package.h"
+#include "common/win/shell_folders.h"
 #include "common/xml/qz_xml.h"
 #include "packsetup/open_without_links.h"
 #include "unsetup/manifest_items.h"
@@ -86,8 +88,9 @@ double RemoveByManifest(const std::wstring& root, const std::wstring& manifestPa
         return -1;
     UninstallWorkLists lists;
     AddManifestItems(lists, manifest);
-    wchar_t profile[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH);
+    std::wstring profile;
+    if (!GetShellFolderPath(CSIDL_PROFILE, nullptr, profile))
+        return -1;
     bench::Stopwatch watch;
     FolderBounds bounds;
     if (!trusted)

@@ -11,26 +11,6 @@ namespace {
 const wchar_t kMakerKey[] = L"Software\\Halvest\\";
 const wchar_t kMakerFolder[] = L"Halvest\\";
 
-// The entry's only level when it names a single entry at the top of the
-// installation folder ("tavrel.exe", "\\tavrel.exe\\" alike), else empty.
-std::wstring OnlyLevel(const std::wstring& entry)
-{
-    std::wstring level;
-    size_t start = 0;
-    while (start <= entry.size()) {
-        size_t end = entry.find_first_of(L"\\/", start);
-        if (end == std::wstring::npos)
-            end = entry.size();
-        if (end > start) {
-            if (!level.empty())
-                return std::wstring();
-            level = entry.substr(start, end - start);
-        }
-        start = end + 1;
-    }
-    return level;
-}
-
 void CheckEntries(const std::vector<std::wstring>& entries, const std::wstring& element, const std::wstring& fileName,
                   ProblemList& problems)
 {
@@ -38,7 +18,7 @@ void CheckEntries(const std::vector<std::wstring>& entries, const std::wstring& 
         if (!IsRemovableComponentPath(entry))
             problems.Problem(L"removal-skipped", fileName, element,
                              L"\"" + entry + L"\" is not a plain relative path; the installer skips it");
-        else if (IsProgramOwnFileName(OnlyLevel(entry)))
+        else if (NamesProgramOwnFileAtTop(entry))
             problems.Problem(L"removes-own-file", fileName, element,
                              L"\"" + entry
                                  + L"\" names a file of Tavrel! or its uninstaller; removing it would break the installation");

@@ -13,9 +13,7 @@ namespace {
 // it opens, however reached (an 8.3 alias). What cannot be told is kept.
 bool ReachesOwnFile(const std::wstring& installFolder, const std::wstring& entry, const OwnFilesInFolder& own)
 {
-    size_t end = entry.find_last_not_of(L"\\/");
-    std::wstring named = entry.substr(0, end + 1);
-    if (named.find_first_of(L"\\/") == std::wstring::npos && IsProgramOwnFileName(named))
+    if (NamesProgramOwnFileAtTop(entry))
         return true;
     ScopedHandle opened;
     switch (OpenForIdentity(installFolder + L"\\" + entry, EntryReach::WithoutLinks, opened)) {

@@ -27,6 +27,16 @@ bool IsProgramOwnFileName(const std::wstring& name)
     return IsUninstallerOwnFileName(name) || NamesFile(name, L"tavrel.exe");
 }
 
+bool NamesProgramOwnFileAtTop(const std::wstring& entry)
+{
+    size_t first = entry.find_first_not_of(L"\\/");
+    if (first == std::wstring::npos)
+        return false;
+    size_t last = entry.find_last_not_of(L"\\/");
+    std::wstring level = entry.substr(first, last - first + 1);
+    return level.find_first_of(L"\\/") == std::wstring::npos && IsProgramOwnFileName(level);
+}
+
 std::vector<std::wstring> UninstallerOwnFileNames()
 {
     return {L"tavrelunsetup.dat", L"unsetup.exe", L"unsetup.def"};

@@ -17,6 +17,10 @@ bool IsUninstallerOwnFileName(const std::wstring& name);
 // skipped.
 bool IsProgramOwnFileName(const std::wstring& name);
 
+// A removal entry that names one of those at the top of the installation
+// folder by name alone ("tavrel.exe", "\Tavrel.EXE\" alike).
+bool NamesProgramOwnFileAtTop(const std::wstring& entry);
+
 // The same files by name, to be opened in an installation folder and told
 // apart from other entries by identity rather than by spelling.
 std::vector<std::wstring> UninstallerOwnFileNames();

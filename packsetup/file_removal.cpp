@@ -21,16 +21,6 @@ Removal UnopenedResult(EntryOpening opening)
     return opening == EntryOpening::Refused ? Removal::Refused : Removal::Failed;
 }
 
-// Attributes belong to the file, not to the name it was opened by: a hard
-// link shares them with every other name of the file, which may be a
-// protected file elsewhere. A link's are left alone too: on some systems
-// setting them would reach its target. Unknown counts as shared.
-bool HasOnlyThisName(const OpenedEntry& file)
-{
-    DWORD links = 0;
-    return !file.isLink && CountLinks(file.handle.get(), links) && links == 1;
-}
-
 // One attempt on a file: opened without following any link, its attributes
 // reset through the handle when they are its own, then deleted through the
 // same handle. A read-only file with other names therefore stays.
@@ -42,7 +32,11 @@ Removal DeleteFileAttempt(LinkFreeFolders& folders, const std::wstring& path, bo
         return UnopenedResult(opening);
     if ((file.attributes & FILE_ATTRIBUTE_DIRECTORY) && !file.isLink)
         return Removal::Failed;
-    if (resetAttributes && HasOnlyThisName(file))
+    // Attributes belong to the file, not to the name it was opened by: a
+    // hard link shares them with every other name of the file, which may be
+    // a protected file elsewhere. A link's are left alone too: on some
+    // systems setting them would reach its target. Unknown counts as shared.
+    if (resetAttributes && HasSingleName(file))
         ResetAttributes(file.handle.get());
     return MarkForDeletion(file.handle.get()) ? Removal::Done : Removal::Failed;
 }

@@ -394,6 +394,12 @@ bool CountLinks(HANDLE entry, DWORD& links)
     return true;
 }
 
+bool HasSingleName(const OpenedEntry& entry)
+{
+    DWORD links = 0;
+    return !entry.isLink && CountLinks(entry.handle.get(), links) && links == 1;
+}
+
 bool IsSameEntry(HANDLE first, HANDLE second)
 {
     BY_HANDLE_FILE_INFORMATION one = {};

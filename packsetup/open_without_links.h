@@ -122,6 +122,10 @@ bool IsFolderEmpty(HANDLE folder);
 // never ours to change through this name. False when it cannot be told.
 bool CountLinks(HANDLE entry, DWORD& links);
 
+// Whether the opened entry is no junction or symbolic link and has exactly
+// one name; false when that cannot be told.
+bool HasSingleName(const OpenedEntry& entry);
+
 // Whether two open handles hold the same file or folder, by volume and file
 // index: however either was spelled (8.3 alias, letter case, trailing dots)
 // or reached. False when either cannot be read.

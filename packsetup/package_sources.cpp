@@ -5,9 +5,7 @@
 
 bool IsPlainPackageFile(const OpenedEntry& entry)
 {
-    DWORD links = 0;
-    return !entry.isLink && !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && CountLinks(entry.handle.get(), links)
-        && links == 1;
+    return !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && HasSingleName(entry);
 }
 
 bool CheckPackageSources(const FolderScanner& package)

@@ -21,9 +21,7 @@ void FinishInstall(const std::wstring& installFolder, HWND owner, bool perUser)
     } else {
         ShowMessageBox(owner, LoadText(IDS_SETUP_CANCELLED), caption, MB_ICONERROR);
     }
-
-    if (owner)
-        SendMessageW(owner, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(owner, IDCANCEL)));
+    TellOwnerInstallEnded(owner);
 }
 
 void TellOwnerInstallEnded(HWND owner)

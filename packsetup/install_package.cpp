@@ -46,11 +46,6 @@ private:
     HWND window_;
 };
 
-void ShowPhase(HWND dialog, UINT textId)
-{
-    SetDlgItemTextW(dialog, IDC_PROGRESS_PHASE, LoadText(textId).c_str());
-}
-
 int Tell(HWND owner, UINT textId, UINT flags)
 {
     return ShowMessageBox(owner, LoadText(textId), Installer().definition.caption, flags);

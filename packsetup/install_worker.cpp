@@ -3,12 +3,12 @@
 #include <commctrl.h>
 
 #include "common/win/com_apartment.h"
-#include "common/win/text.h"
 #include "packsetup/copy_package.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/obsolete_components.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/package_record.h"
+#include "packsetup/progress_dialog.h"
 #include "packsetup/res/resource.h"
 #include "packsetup/taskbar_progress.h"
 #include "packsetup/uninstall_manifest.h"
@@ -30,11 +30,6 @@ private:
     ITaskbarList3* list_;
     HWND window_;
 };
-
-void ShowWorkerPhase(HWND dialog, UINT textId)
-{
-    SetDlgItemTextW(dialog, IDC_PROGRESS_PHASE, LoadText(textId).c_str());
-}
 
 } // namespace
 
@@ -67,11 +62,11 @@ unsigned __stdcall InstallWorker(void* argument)
     SetTaskbarValue(taskbar.get(), taskbarWindow, 1000, 1000);
     SendDlgItemMessageW(params.progressDialog, IDC_PROGRESS_BAR, PBM_SETPOS, 1000, 0);
     SetDlgItemTextW(params.progressDialog, IDC_PROGRESS_FILE, L"");
-    ShowWorkerPhase(params.progressDialog, IDS_REGISTERING);
+    ShowPhase(params.progressDialog, IDS_REGISTERING);
     DWORD finalPhaseStart = GetTickCount();
 
     UpdateUninstallManifest(folder + L"\\");
-    ShowWorkerPhase(params.progressDialog, IDS_DELETING_OBSOLETE_FILES);
+    ShowPhase(params.progressDialog, IDS_DELETING_OBSOLETE_FILES);
     RemoveUnpackFolder(taskbarWindow);
     WritePackageRecord(params.perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, definition.productRegistryKey,
                        definition.packageId, definition.packageTitle);

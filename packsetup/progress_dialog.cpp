@@ -1,5 +1,6 @@
 #include "packsetup/progress_dialog.h"
 
+#include "common/win/text.h"
 #include "common/win/window_placement.h"
 #include "packsetup/installer_state.h"
 #include "packsetup/res/resource.h"
@@ -26,4 +27,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 HWND CreateProgressDialog(HINSTANCE module, HWND owner)
 {
     return CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_PROGRESS), owner, ProgressDialogProc, 0);
+}
+
+void ShowPhase(HWND dialog, UINT textId)
+{
+    SetDlgItemTextW(dialog, IDC_PROGRESS_PHASE, LoadText(textId).c_str());
 }

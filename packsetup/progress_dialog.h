@@ -10,3 +10,6 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 // Creates the dialog modeless and hidden from the module's template, owned
 // by the window given (may be null); null on failure.
 HWND CreateProgressDialog(HINSTANCE module, HWND owner);
+
+// Shows the phase's text (a string id) above the bar.
+void ShowPhase(HWND dialog, UINT textId);

@@ -542,10 +542,7 @@ private:
 
 bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, std::string& out)
 {
-    out.clear();
-    if (!document || !IsUtf8EncodingName(encoding))
-        return false;
-    return IndentedSerializer(out, nullptr).WriteDocument(document, encoding);
+    return SerializeIndented(document, encoding, AddedTextElements(), out);
 }
 
 bool SerializeIndented(IXMLDOMNode* document, const std::wstring& encoding, const AddedTextElements& added,

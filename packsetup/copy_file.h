@@ -43,10 +43,7 @@ bool CopyFileWithRetry(HWND owner, LinkFreeFolders& sources, const std::wstring&
                        const std::wstring& target, ITaskbarList3* taskbarList, HWND taskbarWindow,
                        LPPROGRESS_ROUTINE routine, CopyProgressContext* context);
 
-// Writes everything that an open file holds from its start to a new file at
-// the target path (an existing one is replaced) in large blocks, with the
-// source's time of last change, and calls the progress routine (may be
-// null) after each block. A target left incomplete is deleted.
+// CopyHandleToFile over any existing target.
 bool CopyOpenFile(HANDLE source, const std::wstring& target, LPPROGRESS_ROUTINE routine, void* data);
 
 // Test seam: the copy call of CopyFileWithRetry (CopyOpenFile by default;

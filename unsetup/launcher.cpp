@@ -5,6 +5,7 @@
 #include "common/win/message_box.h"
 #include "common/win/scoped_handle.h"
 #include "common/win/text.h"
+#include "packsetup/copy_handle_to_file.h"
 #include "unsetup/confirm_dialog.h"
 #include "unsetup/core_event.h"
 #include "unsetup/launcher_binding.h"
@@ -77,7 +78,7 @@ void RunLauncher(UninstallerSettings& settings)
     // change, never over a file that is already there.
     WorkingFolder folder;
     std::wstring core;
-    if (!self || !folder.Create() || !folder.PathOf(kCoreFileName, core) || !CopyHeldFile(self.get(), core)) {
+    if (!self || !folder.Create() || !folder.PathOf(kCoreFileName, core) || !CopyHandleToFile(self.get(), core, CREATE_NEW, nullptr, nullptr)) {
         ReportError(settings, IDS_CORE_START_FAILED);
         return;
     }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "common/win/scoped_handle.h"
 
 // The running program's own executable, opened for reading without write or
@@ -13,8 +11,3 @@
 // installation folder put under its name meanwhile. Null when it cannot be
 // opened.
 ScopedHandle HoldOwnExecutable();
-
-// Copies the whole content of an open file, read through its handle from the
-// start, into a new file at the target path (never over an existing one).
-// False on any failure; a partly written target is the caller's to remove.
-bool CopyHeldFile(HANDLE source, const std::wstring& target);

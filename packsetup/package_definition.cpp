@@ -18,6 +18,30 @@ std::vector<std::wstring> ReadAllTexts(qz_xml::QXMLNode& root, const std::wstrin
     return texts;
 }
 
+// The elements of a loaded definition, into the record.
+bool ReadDefinitionFields(qz_xml::QXMLDocument& document, qz_xml::QXMLNode& root, PackageDefinition& definition)
+{
+    if (!qz_xml::ReadRequiredElement(root, L"Caption", L"error", definition.caption))
+        return false;
+    std::wstring baseRegKey;
+    if (!qz_xml::ReadRequiredElement(root, L"BaseRegKey", definition.caption, baseRegKey))
+        return false;
+    definition.productRegistryKey = L"Software\\Halvest\\" + baseRegKey;
+
+    std::wstring extractPath;
+    if (!qz_xml::ReadRequiredElement(root, L"SfxExtractPath", definition.caption, extractPath))
+        return false;
+    definition.unpackFolder = L"Halvest\\" + extractPath;
+
+    definition.removeFiles = ReadAllTexts(root, L"./RemoveComponents/File");
+    definition.removeDirectories = ReadAllTexts(root, L"./RemoveComponents/Directory");
+    definition.packageId = document.SelectSingleNode(L"/TavrelSetup/PackageID").GetText();
+    definition.packageTitle = document.SelectSingleNode(L"/TavrelSetup/PackageTitle").GetText();
+    definition.requiredVersion =
+        document.SelectSingleNode(L"/TavrelSetup/RequiredTavrelVersion").GetText();
+    return true;
+}
+
 } // namespace
 
 bool GetDefinitionPath(std::wstring& path)
@@ -42,26 +66,14 @@ bool LoadPackageDefinitionFile(const std::wstring& path, PackageDefinition& defi
 {
     qz_xml::QXMLDocument document;
     qz_xml::QXMLNode root;
-    if (!qz_xml::LoadDefinitionRoot(path, L"/TavrelSetup", document, root))
-        return false;
+    return qz_xml::LoadDefinitionRoot(path, L"/TavrelSetup", document, root)
+        && ReadDefinitionFields(document, root, definition);
+}
 
-    if (!qz_xml::ReadRequiredElement(root, L"Caption", L"error", definition.caption))
-        return false;
-    std::wstring baseRegKey;
-    if (!qz_xml::ReadRequiredElement(root, L"BaseRegKey", definition.caption, baseRegKey))
-        return false;
-    definition.productRegistryKey = L"Software\\Halvest\\" + baseRegKey;
-
-    std::wstring extractPath;
-    if (!qz_xml::ReadRequiredElement(root, L"SfxExtractPath", definition.caption, extractPath))
-        return false;
-    definition.unpackFolder = L"Halvest\\" + extractPath;
-
-    definition.removeFiles = ReadAllTexts(root, L"./RemoveComponents/File");
-    definition.removeDirectories = ReadAllTexts(root, L"./RemoveComponents/Directory");
-    definition.packageId = document.SelectSingleNode(L"/TavrelSetup/PackageID").GetText();
-    definition.packageTitle = document.SelectSingleNode(L"/TavrelSetup/PackageTitle").GetText();
-    definition.requiredVersion =
-        document.SelectSingleNode(L"/TavrelSetup/RequiredTavrelVersion").GetText();
-    return true;
+bool LoadPackageDefinitionContent(const std::string& content, PackageDefinition& definition)
+{
+    qz_xml::QXMLDocument document;
+    qz_xml::QXMLNode root;
+    return qz_xml::LoadDefinitionRoot(content, L"/TavrelSetup", document, root)
+        && ReadDefinitionFields(document, root, definition);
 }

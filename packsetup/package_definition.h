@@ -23,6 +23,8 @@ bool LoadPackageDefinition(PackageDefinition& definition);
 
 // The same for a definition file at a given path.
 bool LoadPackageDefinitionFile(const std::wstring& path, PackageDefinition& definition);
+// The same for the bytes of a definition file held in memory.
+bool LoadPackageDefinitionContent(const std::string& content, PackageDefinition& definition);
 
 // "<folder>\<name>.def" for the running program; false when it would not fit.
 bool GetDefinitionPath(std::wstring& path);

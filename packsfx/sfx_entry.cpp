@@ -10,8 +10,8 @@
 #include "common/win/scoped_handle.h"
 #include "common/win/shell_folders.h"
 #include "common/win/text.h"
-#include "packsetup/package_definition.h"
 #include "packsetup/free_space.h"
+#include "packsetup/package_definition.h"
 #include "packsetup/program_folder.h"
 #include "packsetup/unpack_folder.h"
 #include "packsfx/cabinet_reader.h"
@@ -41,28 +41,6 @@ int Fail(const std::wstring& message, const std::wstring& title)
 {
     ShowMessageBox(nullptr, message, title, MB_OK | MB_ICONERROR);
     return kExitFailed;
-}
-
-// The definition is read from a file, as the installer reads it, with the
-// installer's own reader: a temporary copy that goes again at once.
-bool ReadDefinition(const std::string& content, PackageDefinition& definition)
-{
-    wchar_t folder[MAX_PATH];
-    wchar_t path[MAX_PATH];
-    DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH || !GetTempFileNameW(folder, L"sfx", 0, path))
-        return false;
-    bool loaded = false;
-    {
-        ScopedHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
-                                      nullptr));
-        DWORD written = 0;
-        loaded = file && WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr)
-                 && written == content.size();
-    }
-    loaded = loaded && LoadPackageDefinitionFile(path, definition);
-    DeleteFileW(path);
-    return loaded;
 }
 
 bool EndsWith(const std::wstring& text, const wchar_t* ending)
@@ -162,7 +140,7 @@ int RunPackSfx(HINSTANCE instance)
 
     // The unpack folder, by the installer's own reading of the definition.
     PackageDefinition definition;
-    if (!ReadDefinition(listing.firstFile, definition))
+    if (!LoadPackageDefinitionContent(listing.firstFile, definition))
         return Fail(LoadText(IDS_BAD_DEFINITION), definition.caption.empty() ? title : definition.caption);
     title = definition.caption;
     std::wstring appData;

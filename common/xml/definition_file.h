@@ -11,6 +11,9 @@ namespace qz_xml {
 // False, without a message, when the file cannot be loaded or has no such root.
 bool LoadDefinitionRoot(const std::wstring& path, const std::wstring& rootPath,
                         QXMLDocument& document, QXMLNode& root);
+// The same for the bytes of a definition file held in memory.
+bool LoadDefinitionRoot(const std::string& content, const std::wstring& rootPath, QXMLDocument& document,
+                        QXMLNode& root);
 
 // The text of a required child element of the root. An absent or empty one is
 // reported by name ("XML Node not found: <name>") under the given title, and

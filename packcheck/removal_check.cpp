@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/win/file_names.h"
 #include "packsetup/program_own_files.h"
 #include "packsetup/removable_component.h"
 #include "packsetup/unpack_folder_name.h"
@@ -25,11 +26,6 @@ void CheckEntries(const std::vector<std::wstring>& entries, const std::wstring& 
     }
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
-}
-
 } // namespace
 
 void CheckRemovals(const PackageDefinition& definition, const std::wstring& fileName, ProblemList& problems)
@@ -49,7 +45,7 @@ void CheckRemovals(const PackageDefinition& definition, const std::wstring& file
     size_t separator = normalized.find(L'\\');
     std::wstring firstLevel = normalized.substr(0, separator);
     std::wstring baseRegKey = definition.productRegistryKey.substr(wcslen(kMakerKey));
-    if (!SameName(firstLevel, baseRegKey) && !SameName(firstLevel, L"Tavrel!"))
+    if (!SameFileName(firstLevel, baseRegKey) && !SameFileName(firstLevel, L"Tavrel!"))
         return;
     std::wstring deleted = L"%APPDATA%\\" + std::wstring(kMakerFolder) + normalized;
     if (separator == std::wstring::npos)

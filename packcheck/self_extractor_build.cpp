@@ -6,10 +6,12 @@
 #include <cmath>
 #include <vector>
 
+#include "common/win/file_names.h"
 #include "common/win/scoped_handle.h"
 #include "packcheck/cabinet_writer.h"
 #include "packcheck/long_paths.h"
 #include "packsetup/folder_scanner.h"
+#include "packsetup/package_definition.h"
 #include "packsfx/payload.h"
 
 namespace {
@@ -32,16 +34,6 @@ private:
     std::wstring path_;
     bool keep_ = false;
 };
-
-bool SamePackageName(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
-}
-
-std::wstring ProgramName(const std::wstring& definitionName)
-{
-    return definitionName.substr(0, definitionName.size() - 4) + L".exe";
-}
 
 // Whether the file looks like data that deflate cannot shrink (pictures,
 // sound and archives that are compressed already): the bytes of its first
@@ -81,17 +73,17 @@ bool ListPackage(const SelfExtractorInput& input, std::vector<CabinetEntry>& ent
                 + input.packageFolder;
         return false;
     }
-    std::wstring program = ProgramName(input.definitionName);
+    std::wstring program = ProgramForDefinition(input.definitionName);
     entries.push_back({input.packageFolder + L"\\" + input.definitionName, input.definitionName});
     entries.push_back({input.installerPath, program});
     for (const FolderScanEntry& entry : scanner.Entries()) {
         if (entry.findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         std::wstring name = entry.relativePath.substr(1);
-        if (SamePackageName(name, input.definitionName))
+        if (SameFileName(name, input.definitionName))
             continue;
         // The package's own installer takes the place of the one given.
-        if (SamePackageName(name, program)) {
+        if (SameFileName(name, program)) {
             entries[1].sourcePath = entry.fullPath;
             continue;
         }

@@ -44,6 +44,11 @@ bool ReadDefinitionFields(qz_xml::QXMLDocument& document, qz_xml::QXMLNode& root
 
 } // namespace
 
+std::wstring ProgramForDefinition(const std::wstring& definitionName)
+{
+    return definitionName.substr(0, definitionName.size() - 4) + L".exe";
+}
+
 bool GetDefinitionPath(std::wstring& path)
 {
     wchar_t buffer[MAX_PATH];

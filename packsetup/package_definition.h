@@ -26,5 +26,8 @@ bool LoadPackageDefinitionFile(const std::wstring& path, PackageDefinition& defi
 // The same for the bytes of a definition file held in memory.
 bool LoadPackageDefinitionContent(const std::string& content, PackageDefinition& definition);
 
+// "<name>.exe" for the definition "<name>.def": the installer that reads it.
+std::wstring ProgramForDefinition(const std::wstring& definitionName);
+
 // "<folder>\<name>.def" for the running program; false when it would not fit.
 bool GetDefinitionPath(std::wstring& path);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/win/com_apartment.h"
+#include "common/win/file_names.h"
 #include "common/win/message_box.h"
 #include "common/win/scoped_handle.h"
 #include "common/win/shell_folders.h"
@@ -52,11 +53,6 @@ bool EndsWith(const std::wstring& text, const wchar_t* ending)
                == CSTR_EQUAL;
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
-}
-
 // The installer: "<name>.exe" for the definition "<name>.def" that comes
 // first, both at the top of the package.
 bool FindInstaller(const CabinetListing& listing, std::wstring& program)
@@ -64,9 +60,9 @@ bool FindInstaller(const CabinetListing& listing, std::wstring& program)
     const std::wstring& definition = listing.names.front();
     if (definition.find(L'\\') != std::wstring::npos || !EndsWith(definition, L".def"))
         return false;
-    std::wstring name = definition.substr(0, definition.size() - 4) + L".exe";
+    std::wstring name = ProgramForDefinition(definition);
     for (const std::wstring& entry : listing.names) {
-        if (SameName(entry, name)) {
+        if (SameFileName(entry, name)) {
             program = entry;
             return true;
         }

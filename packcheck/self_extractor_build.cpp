@@ -8,6 +8,7 @@
 
 #include "common/win/file_names.h"
 #include "common/win/scoped_handle.h"
+#include "common/win/temporary_file.h"
 #include "packcheck/cabinet_writer.h"
 #include "packcheck/long_paths.h"
 #include "packsetup/folder_scanner.h"
@@ -15,25 +16,6 @@
 #include "packsfx/payload.h"
 
 namespace {
-
-// Deletes the file when it goes out of scope, unless kept.
-class ScratchFile {
-public:
-    explicit ScratchFile(std::wstring path) : path_(std::move(path)) {}
-    ~ScratchFile()
-    {
-        if (!keep_)
-            DeleteFileW(path_.c_str());
-    }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-    const std::wstring& path() const { return path_; }
-    void Keep() { keep_ = true; }
-
-private:
-    std::wstring path_;
-    bool keep_ = false;
-};
 
 // Whether the file looks like data that deflate cannot shrink (pictures,
 // sound and archives that are compressed already): the bytes of its first
@@ -152,7 +134,7 @@ bool BuildSelfExtractor(const SelfExtractorInput& input, const std::wstring& out
         return false;
     }
 
-    ScratchFile cabinet(outputPath + L".cab-part");
+    TemporaryFile cabinet(outputPath + L".cab-part");
     if (!WriteCabinet(cabinet.path(), entries, error))
         return false;
     uint64_t cabinetSize = 0;
@@ -161,7 +143,7 @@ bool BuildSelfExtractor(const SelfExtractorInput& input, const std::wstring& out
         return false;
     }
 
-    ScratchFile part(outputPath + L".part");
+    TemporaryFile part(outputPath + L".part");
     ScopedHandle output(CreateFileW(part.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!output) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "common/win/temporary_file.h"
 #include "common/xml/com_scoped.h"
 
 namespace qz_xml {
@@ -22,25 +23,6 @@ const wchar_t kTempPrefix[] = L"qzx";
 // GetTempFileNameW takes a folder of at most MAX_PATH - 14 characters, so
 // that its name (prefix, four hex digits, ".tmp") always fits after it.
 const size_t kLongestTempFolder = MAX_PATH - 14;
-
-// Deletes the temporary file unless it was moved into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const wchar_t* path) : path_(path), keep_(false) {}
-    ~TemporaryFile()
-    {
-        if (!keep_)
-            DeleteFileW(path_);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    void Keep() { keep_ = true; }
-
-private:
-    const wchar_t* path_;
-    bool keep_;
-};
 
 // The full path of the target and the length of its folder part, which keeps
 // its trailing backslash. An embedded NUL or a path that does not fit fails.

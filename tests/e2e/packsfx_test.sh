@@ -138,6 +138,7 @@ run_bad '..\ in a name' "$scratch/parent.exe" 'leads outside its folder'
 [ ! -e "$appdata/Materials" ] || fail '..\ in a name: a file was written outside the unpack folder'
 patched_name drive 'image\Materials\SamplePack-readme.txt' 'C:\ab\Materials\SamplePack-readme.txt'
 run_bad 'a drive in a name' "$scratch/drive.exe" 'leads outside its folder'
+[ ! -e "$prefix/drive_c/ab" ] || fail 'a drive in a name: a file was written on that drive'
 
 # The way to the unpack folder: a file where a folder must be, then a link.
 echo "not a folder" >"$halvest"

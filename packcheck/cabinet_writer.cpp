@@ -36,18 +36,16 @@ std::wstring FromUtf8(const char* text)
     return result;
 }
 
-struct CabinetFile {
-    HANDLE handle;
-};
-
-INT_PTR Wrap(HANDLE handle)
+// The library's file values are our handles: a valid one is never -1, the
+// value that tells the library an open failed.
+INT_PTR AsFileValue(HANDLE handle)
 {
-    return reinterpret_cast<INT_PTR>(new CabinetFile{handle});
+    return reinterpret_cast<INT_PTR>(handle);
 }
 
-HANDLE Unwrap(INT_PTR file)
+HANDLE AsHandle(INT_PTR file)
 {
-    return reinterpret_cast<CabinetFile*>(file)->handle;
+    return reinterpret_cast<HANDLE>(file);
 }
 
 FNFCIALLOC(CabAlloc)
@@ -78,14 +76,14 @@ FNFCIOPEN(CabOpen)
         *err = static_cast<int>(GetLastError());
         return -1;
     }
-    return Wrap(handle);
+    return AsFileValue(handle);
 }
 
 FNFCIREAD(CabRead)
 {
     (void)pv;
     DWORD read = 0;
-    if (!ReadFile(Unwrap(hf), memory, cb, &read, nullptr)) {
+    if (!ReadFile(AsHandle(hf), memory, cb, &read, nullptr)) {
         *err = static_cast<int>(GetLastError());
         return static_cast<UINT>(-1);
     }
@@ -96,7 +94,7 @@ FNFCIWRITE(CabWrite)
 {
     (void)pv;
     DWORD written = 0;
-    if (!WriteFile(Unwrap(hf), memory, cb, &written, nullptr) || written != cb) {
+    if (!WriteFile(AsHandle(hf), memory, cb, &written, nullptr) || written != cb) {
         *err = static_cast<int>(GetLastError());
         return static_cast<UINT>(-1);
     }
@@ -106,10 +104,7 @@ FNFCIWRITE(CabWrite)
 FNFCICLOSE(CabClose)
 {
     (void)pv;
-    CabinetFile* file = reinterpret_cast<CabinetFile*>(hf);
-    BOOL closed = CloseHandle(file->handle);
-    delete file;
-    if (!closed) {
+    if (!CloseHandle(AsHandle(hf))) {
         *err = static_cast<int>(GetLastError());
         return -1;
     }
@@ -123,7 +118,7 @@ FNFCISEEK(CabSeek)
     distance.QuadPart = dist;
     LARGE_INTEGER position;
     DWORD method = seektype == SEEK_CUR ? FILE_CURRENT : seektype == SEEK_END ? FILE_END : FILE_BEGIN;
-    if (!SetFilePointerEx(Unwrap(hf), distance, &position, method)) {
+    if (!SetFilePointerEx(AsHandle(hf), distance, &position, method)) {
         *err = static_cast<int>(GetLastError());
         return -1;
     }
@@ -200,7 +195,7 @@ FNFCIGETOPENINFO(CabOpenInfo)
     }
     const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     *pattribs = static_cast<USHORT>((info.dwFileAttributes & kept) | _A_NAME_IS_UTF);
-    return Wrap(handle);
+    return AsFileValue(handle);
 }
 
 class FciContext {

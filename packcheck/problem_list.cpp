@@ -22,19 +22,20 @@ void ProblemList::Add(Finding finding)
 void ProblemList::Problem(const wchar_t* code, const std::wstring& place, const std::wstring& element,
                           const std::wstring& text)
 {
-    Finding finding;
-    finding.file = place;
-    finding.element = element;
-    finding.code = code;
-    finding.message = text;
-    Add(std::move(finding));
+    Add(Severity::Problem, code, place, element, text);
 }
 
 void ProblemList::Warning(const wchar_t* code, const std::wstring& place, const std::wstring& element,
                           const std::wstring& text)
 {
+    Add(Severity::Warning, code, place, element, text);
+}
+
+void ProblemList::Add(Severity severity, const wchar_t* code, const std::wstring& place, const std::wstring& element,
+                      const std::wstring& text)
+{
     Finding finding;
-    finding.severity = Severity::Warning;
+    finding.severity = severity;
     finding.file = place;
     finding.element = element;
     finding.code = code;

@@ -36,6 +36,9 @@ public:
     bool Empty() const { return Count(Severity::Problem) == 0; }
 
 private:
+    void Add(Severity severity, const wchar_t* code, const std::wstring& place, const std::wstring& element,
+             const std::wstring& text);
+
     std::vector<Finding> findings_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "packsetup/deepest_first.h"
 #include "packsetup/file_removal.h"
+#include "packsetup/open_without_links.h"
 #include "packsetup/own_files_in_folder.h"
 #include "packsetup/program_own_files.h"
 #include "packsetup/removable_component.h"
@@ -11,15 +12,16 @@ namespace {
 // Whether a removal entry is one of the program's or the uninstaller's own
 // files: by its name at the top level, however spelled, and by the entry
 // it opens, however reached (an 8.3 alias). What cannot be told is kept.
-bool ReachesOwnFile(const std::wstring& installFolder, const std::wstring& entry, const OwnFilesInFolder& own)
+bool ReachesOwnFile(LinkFreeFolders& folders, const std::wstring& path, const std::wstring& entry,
+                    const OwnFilesInFolder& own)
 {
     if (NamesProgramOwnFileAtTop(entry))
         return true;
-    ScopedHandle opened;
-    switch (OpenForIdentity(installFolder + L"\\" + entry, EntryReach::WithoutLinks, opened)) {
-    case IdentityOpening::Opened:
-        return !own.Known() || own.Holds(opened.get());
-    case IdentityOpening::Missing:
+    OpenedEntry opened;
+    switch (folders.Open(path, 0, opened)) {
+    case EntryOpening::Opened:
+        return !own.Known() || own.Holds(opened.handle.get());
+    case EntryOpening::Missing:
         return false;
     default:
         return true;
@@ -33,9 +35,13 @@ void RemoveObsoleteComponents(const std::wstring& installFolder, const std::vect
 {
     // Opened as the deletes open them: as themselves, without links.
     OwnFilesInFolder own(installFolder, ProgramOwnFileNames(), EntryReach::WithoutLinks);
+    // One walk for the whole list: the check and the delete of an entry each
+    // cost one open relative to its folder, which is already open.
+    LinkFreeFolders walk;
     for (const std::wstring& file : files) {
-        if (IsRemovableComponentPath(file) && !ReachesOwnFile(installFolder, file, own))
-            DeleteFileWithRetry(installFolder + L"\\" + file);
+        std::wstring path = installFolder + L"\\" + file;
+        if (IsRemovableComponentPath(file) && !ReachesOwnFile(walk, path, file, own))
+            DeleteFileWithRetry(path, walk);
     }
     SortDeepestFirst(folders);
     for (const std::wstring& folder : folders) {

@@ -282,6 +282,28 @@ std::wstring Counted(size_t count, const wchar_t* what)
     return std::to_wstring(count) + L" " + what + L"(s)";
 }
 
+// The findings as text: the problems, then the warnings, the summary and a
+// closing count.
+void PrintFindings(const ProblemList& problems, const std::wstring& definitionName, const std::wstring& encoding,
+                   const ImageSummary& summary)
+{
+    for (const Finding& finding : problems.Findings()) {
+        if (finding.severity == Severity::Problem)
+            PrintLine(FindingLine(finding));
+    }
+    for (const Finding& finding : problems.Findings()) {
+        if (finding.severity == Severity::Warning)
+            PrintLine(L"warning: " + FindingLine(finding));
+    }
+    PrintSummary(definitionName, encoding, summary);
+    size_t warnings = problems.Count(Severity::Warning);
+    std::wstring warned = warnings > 0 ? L", " + Counted(warnings, L"warning") : std::wstring();
+    if (problems.Empty())
+        PrintLine(L"no problems: the package would install" + warned);
+    else
+        PrintLine(Counted(problems.Count(Severity::Problem), L"problem") + warned);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -323,25 +345,9 @@ int wmain(int argc, wchar_t** argv)
     if (options.json) {
         for (const Finding& finding : problems.Findings())
             PrintLine(FindingJson(finding));
-        if (!options.buildOutput.empty())
-            return BuildPackage(options, packageFolder, definitionName, problems.Empty());
-        return problems.Empty() ? kExitPasses : kExitProblems;
+    } else {
+        PrintFindings(problems, definitionName, encoding, summary);
     }
-    for (const Finding& finding : problems.Findings()) {
-        if (finding.severity == Severity::Problem)
-            PrintLine(FindingLine(finding));
-    }
-    for (const Finding& finding : problems.Findings()) {
-        if (finding.severity == Severity::Warning)
-            PrintLine(L"warning: " + FindingLine(finding));
-    }
-    PrintSummary(definitionName, encoding, summary);
-    size_t warnings = problems.Count(Severity::Warning);
-    std::wstring warned = warnings > 0 ? L", " + Counted(warnings, L"warning") : std::wstring();
-    if (problems.Empty())
-        PrintLine(L"no problems: the package would install" + warned);
-    else
-        PrintLine(Counted(problems.Count(Severity::Problem), L"problem") + warned);
     if (!options.buildOutput.empty())
         return BuildPackage(options, packageFolder, definitionName, problems.Empty());
     return problems.Empty() ? kExitPasses : kExitProblems;

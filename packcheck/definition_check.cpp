@@ -7,6 +7,7 @@
 #include "common/win/message_box.h"
 #include "common/xml/definition_file.h"
 #include "packcheck/definition_encoding.h"
+#include "packcheck/long_paths.h"
 #include "packsetup/package_paths.h"
 #include "packsetup/version_check.h"
 
@@ -165,7 +166,7 @@ bool CheckDefinition(const std::wstring& packageFolder, const std::wstring& file
                      std::wstring& encodingSummary, ProblemList& problems)
 {
     std::wstring path = packageFolder + L"\\" + fileName;
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         problems.Problem(L"missing-definition", fileName, std::wstring(), L"missing");
         return false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/win/scoped_find_handle.h"
+#include "packcheck/long_paths.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ std::vector<std::wstring> FilesMatching(const std::wstring& folder, const wchar_
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
-    ScopedFindHandle find(FindFirstFileW((folder + L"\\" + pattern).c_str(), &data));
+    ScopedFindHandle find(FindFirstFileW((ExtendedLengthPath(folder) + L"\\" + pattern).c_str(), &data));
     if (!find.valid())
         return names;
     do {

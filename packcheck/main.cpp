@@ -14,6 +14,7 @@
 #include "packcheck/definition_check.h"
 #include "packcheck/definition_name.h"
 #include "packcheck/image_check.h"
+#include "packcheck/long_paths.h"
 #include "packcheck/prerequisite_check.h"
 #include "packcheck/problem_list.h"
 #include "packcheck/removal_check.h"
@@ -186,7 +187,7 @@ bool OpenPackageFolder(const std::wstring& argument, std::wstring& folder)
         return false;
     RemoveOneTrailingBackslash(full);
     WIN32_FIND_DATAW data;
-    ScopedFindHandle find(FindFirstFileW((full + L"\\*").c_str(), &data));
+    ScopedFindHandle find(FindFirstFileW((ExtendedLengthPath(full) + L"\\*").c_str(), &data));
     if (!find.valid())
         return false;
     folder = full;

@@ -6,7 +6,10 @@ set -uo pipefail
 wine_run=$1 packcheck=$2 sample=$3 scratch=$4
 check_package=$(cd "$(dirname "$0")/../.." && pwd)/scripts/check-package.sh
 rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
-failures=0
+failures=()
+# Each failure is told where it happens and again at the end, where a cut
+# log still shows it.
+fail() { echo "FAIL $*"; failures+=("$*"); }
 
 windows() { local p; p=$(realpath -m -- "$1"); echo "Z:${p//\//\\}"; }
 # padding <length> <letter> <leaf>: a folder name of that letter that brings
@@ -28,11 +31,11 @@ check() {
     output=$("$wine_run" "$packcheck" "$(windows "$package")" "${option[@]}")
     status=$?
     if [ "$status" != "$expected" ]; then
-        echo "FAIL $package: exit code $status, expected $expected"; failures=$((failures + 1))
+        fail "$package: exit code $status, expected $expected"
     fi
     for line in "$@"; do
         if ! grep -qxF -- "$line" <<<"$output"; then
-            echo "FAIL $package: no line: $line"; failures=$((failures + 1))
+            fail "$package: no line: $line"
         fi
     done
     echo "--- $package (exit $status)"; echo "$output"
@@ -111,7 +114,7 @@ check 1 "$scratch/not-well-formed" -- 'image: missing' \
     'definition: packsetup.def, UTF-8 (no encoding declared, so XML'"'"'s default); the installer cannot read it'
 output=$(WINE_RUN=$wine_run PACKCHECK=$packcheck "$check_package" "$scratch/not-well-formed")
 grep -qx 'packsetup.def:2:[0-9]*: not well-formed: .*Tavrelsetup.*' <<<"$output" \
-    || { echo "FAIL not-well-formed: no line and column"; echo "$output"; failures=$((failures + 1)); }
+    || { echo "$output"; fail "not-well-formed: no line and column"; }
 
 # A Shift_JIS save that declares UTF-8: the line and byte that are not UTF-8.
 mkdir -p "$scratch/shift-jis"
@@ -146,7 +149,7 @@ check 1 "$scratch/names" -- \
     '14 problem(s)'
 grep -qE '^image\\Sub\\Name.txt: differs from image\\Sub\\NAME.txt only|^image\\Sub\\NAME.txt: differs from image\\Sub\\Name.txt only' \
     <<<"$("$wine_run" "$packcheck" "$(windows "$scratch/names")")" \
-    || { echo "FAIL names: no line for names that differ only in case"; failures=$((failures + 1)); }
+    || fail "names: no line for names that differ only in case"
 
 # The definition that goes with the installer's name, in UTF-16, with the
 # warnings that still let it install; a source path that fits only below a
@@ -170,10 +173,10 @@ check 0 "$night" '/AppData:C:\A' -- 'no problems: the package would install, 2 w
 # For scripts: one JSON object per finding.
 json=$("$wine_run" "$packcheck" "$(windows "$night")" --json)
 grep -qxF '{"severity": "warning", "file": "NightSkySetup.def", "line": null, "column": null, "code": "version-parts-ignored", "message": "\"1.2.0.5\": the installer compares 1.2.0 and ignores \".5\"", "element": "RequiredTavrelVersion"}' <<<"$json" \
-    && [ "$(wc -l <<<"$json")" = 3 ] || { echo "FAIL --json:"; echo "$json"; failures=$((failures + 1)); }
+    && [ "$(wc -l <<<"$json")" = 3 ] || { echo "$json"; fail "--json: not the three findings above"; }
 # Kept where the definition's own path passes MAX_PATH: said so, not misread.
 far=$scratch/$(padding 250 f night-sky)/night-sky
-mkdir -p "$(dirname "$far")" && cp -r "$night" "$far"
+mkdir -p "$far" && cp "$night/NightSkySetup.exe" "$night/NightSkySetup.def" "$far" || fail "cannot make $far"
 far_definition="$(windows "$far")\\NightSkySetup.def"
 check 1 "$far" -- "NightSkySetup.def: path of ${#far_definition} characters, too long for the XML reader; move the package to a shorter folder to check it"
 touch "$night/Other.exe"
@@ -188,5 +191,8 @@ check 2 "$sample" '/InstallFolder:Tavrel!' -- 'packcheck: /InstallFolder: must b
 check 0 "$sample" --help -- '  --help                 this text'
 
 rm -rf "$scratch"
-[ "$failures" = 0 ] && echo "all packcheck checks passed"
-exit $((failures > 0))
+if [ ${#failures[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failures[@]}"
+    exit 1
+fi
+echo "all packcheck checks passed"

@@ -10,8 +10,10 @@ set -uo pipefail
 build=$1 scratch=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+failures=()
+# Each failure is told where it happens and again at the end, where a cut
+# log still shows it.
+fail() { echo "FAIL $*"; failures+=("$*"); }
 
 # In a CTest slot: its copy of the prefix and its display.
 prefix=$build/wineprefix
@@ -193,5 +195,8 @@ for size in 512k $((installer_pages * 4096)); do
 done
 
 rm -rf "$scratch"
-[ "$failures" = 0 ] && echo "all self-extractor checks passed"
-exit $((failures > 0))
+if [ ${#failures[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failures[@]}"
+    exit 1
+fi
+echo "all self-extractor checks passed"

@@ -9,8 +9,10 @@ set -uo pipefail
 build=$1 scratch=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$scratch" && mkdir -p "$scratch" || exit 1
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+failures=()
+# Each failure is told where it happens and again at the end, where a cut
+# log still shows it.
+fail() { echo "FAIL $*"; failures+=("$*"); }
 
 # In a CTest slot: its copy of the prefix and its display.
 case "${CTEST_RESOURCE_GROUP_0_WINE:-}" in
@@ -77,5 +79,8 @@ grep -qF '== Changes in the installation folder (+ added, - removed)
 [[ $last == "verdict: NOT installed: "* ]] || fail "broken: last line: $last"
 
 rm -rf "$scratch"
-[ "$failures" = 0 ] && echo "all try-package checks passed"
-exit $((failures > 0))
+if [ ${#failures[@]} -gt 0 ]; then
+    printf 'FAILED: %s\n' "${failures[@]}"
+    exit 1
+fi
+echo "all try-package checks passed"

@@ -8,3 +8,9 @@ wine() { "$WINELOADER" "$@"; }
 wineboot() { "$WINELOADER" wineboot "$@"; }
 winepath() { "$WINELOADER" winepath "$@"; }
 export -f wine wineboot winepath
+# Wine names Unix files in the locale's character set: without a UTF-8 locale
+# (a bare environment has none) it cannot make files with Japanese names.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+    unset LC_ALL LC_CTYPE
+    export LANG=C.UTF-8
+fi

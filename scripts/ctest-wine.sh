@@ -72,6 +72,6 @@ ctest --output-on-failure --no-tests=error -j"$slots" --repeat until-pass:2 "$@"
     status=$?
 second=$(sed -nE 's/^[0-9/ ]*Test +#[0-9]+: ([^ ]+) .*\*\*\*.*/\1/p' "$root/ctest.log" | sort -u)
 if [ "$status" = 0 ] && [ -n "$second" ]; then
-    echo "Passed only when run a second time: $(echo $second)"
+    echo "Passed only when run a second time: ${second//$'\n'/ }"
 fi
 exit "$status"

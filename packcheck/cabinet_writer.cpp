@@ -252,36 +252,31 @@ bool WriteCabinet(const std::wstring& cabinetPath, const std::vector<CabinetEntr
     memcpy(cab.szCab, path.c_str(), path.size() + 1);
 
     ERF erf = {};
-    bool written = false;
-    {
-        FciContext context(create, destroy, cab, erf);
-        if (!context.get()) {
-            error = CabinetError(L"creating the cabinet", erf);
-            return false;
-        }
-        for (size_t i = 0; i < entries.size(); ++i) {
-            std::string source = ToUtf8(entries[i].sourcePath);
-            std::string name = ToUtf8(entries[i].name);
-            if (name.size() >= CB_MAX_FILENAME) {
-                error = L"a name is too long for a cabinet: " + entries[i].name;
-                break;
-            }
-            TCOMP compression = entries[i].stored ? tcompTYPE_NONE : tcompTYPE_MSZIP;
-            if (!addFile(context.get(), &source[0], &name[0], FALSE, CabNextCabinet, CabStatus, CabOpenInfo,
-                         compression)) {
-                error = CabinetError((L"adding " + entries[i].sourcePath).c_str(), erf);
-                break;
-            }
-            if (i == 0 && !flushFolder(context.get(), CabNextCabinet, CabStatus)) {
-                error = CabinetError(L"closing the first folder", erf);
-                break;
-            }
-        }
-        written = error.empty() && flushCabinet(context.get(), FALSE, CabNextCabinet, CabStatus);
-        if (error.empty() && !written)
-            error = CabinetError(L"writing the cabinet", erf);
+    FciContext context(create, destroy, cab, erf);
+    if (!context.get()) {
+        error = CabinetError(L"creating the cabinet", erf);
+        return false;
     }
-    if (!written)
-        DeleteFileW(cabinetPath.c_str());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string source = ToUtf8(entries[i].sourcePath);
+        std::string name = ToUtf8(entries[i].name);
+        if (name.size() >= CB_MAX_FILENAME) {
+            error = L"a name is too long for a cabinet: " + entries[i].name;
+            break;
+        }
+        TCOMP compression = entries[i].stored ? tcompTYPE_NONE : tcompTYPE_MSZIP;
+        if (!addFile(context.get(), &source[0], &name[0], FALSE, CabNextCabinet, CabStatus, CabOpenInfo,
+                     compression)) {
+            error = CabinetError((L"adding " + entries[i].sourcePath).c_str(), erf);
+            break;
+        }
+        if (i == 0 && !flushFolder(context.get(), CabNextCabinet, CabStatus)) {
+            error = CabinetError(L"closing the first folder", erf);
+            break;
+        }
+    }
+    bool written = error.empty() && flushCabinet(context.get(), FALSE, CabNextCabinet, CabStatus);
+    if (error.empty() && !written)
+        error = CabinetError(L"writing the cabinet", erf);
     return written;
 }

@@ -17,5 +17,5 @@ struct CabinetEntry {
 // reader reaches it without inflating the rest; a change between compressed
 // and stored files starts a new folder. Names are stored as UTF-8.
 // False, with the reason in error, when anything fails; a partly written
-// cabinet is deleted.
+// cabinet is the caller's to delete, as the file is.
 bool WriteCabinet(const std::wstring& cabinetPath, const std::vector<CabinetEntry>& entries, std::wstring& error);

@@ -240,7 +240,7 @@ EntryOpening OpenOrCreateFolderIn(HANDLE parent, const std::wstring& parentPath,
     const NtdllApi& nt = Ntdll();
     if (!nt.createFile || !nt.queryInformationFile)
         return EntryOpening::Failed;
-    if (name.empty() || name.find_first_of(L"\\/") != std::wstring::npos || name == L"." || name == L"..")
+    if (name.find_first_of(L"\\/") != std::wstring::npos || !IsNamedLevel(name))
         return EntryOpening::Refused;
     std::wstring levelPath = parentPath;
     if (levelPath.empty() || levelPath.back() != L'\\')

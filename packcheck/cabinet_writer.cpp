@@ -262,21 +262,22 @@ bool WriteCabinet(const std::wstring& cabinetPath, const std::vector<CabinetEntr
         std::string name = ToUtf8(entries[i].name);
         if (name.size() >= CB_MAX_FILENAME) {
             error = L"a name is too long for a cabinet: " + entries[i].name;
-            break;
+            return false;
         }
         TCOMP compression = entries[i].stored ? tcompTYPE_NONE : tcompTYPE_MSZIP;
         if (!addFile(context.get(), &source[0], &name[0], FALSE, CabNextCabinet, CabStatus, CabOpenInfo,
                      compression)) {
             error = CabinetError((L"adding " + entries[i].sourcePath).c_str(), erf);
-            break;
+            return false;
         }
         if (i == 0 && !flushFolder(context.get(), CabNextCabinet, CabStatus)) {
             error = CabinetError(L"closing the first folder", erf);
-            break;
+            return false;
         }
     }
-    bool written = error.empty() && flushCabinet(context.get(), FALSE, CabNextCabinet, CabStatus);
-    if (error.empty() && !written)
+    if (!flushCabinet(context.get(), FALSE, CabNextCabinet, CabStatus)) {
         error = CabinetError(L"writing the cabinet", erf);
-    return written;
+        return false;
+    }
+    return true;
 }

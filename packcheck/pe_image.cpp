@@ -13,6 +13,23 @@ const std::size_t kMaxMappedBytes = 512u << 20;
 // No export name is longer than this in practice; a longer one is damage.
 const std::size_t kMaxExportNameLength = 4096;
 
+// A view of a file mapping, unmapped on every path.
+class MappedView {
+public:
+    explicit MappedView(void* view) : view_(view) {}
+    ~MappedView()
+    {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    const void* get() const { return view_; }
+
+private:
+    void* view_;
+};
+
 // Offsets are 64-bit: sums of header fields never wrap, in either build.
 typedef ULONGLONG Offset;
 
@@ -99,10 +116,9 @@ bool ReadExportNames(const ImageBytes& image, const std::vector<Section>& sectio
     if (nameCount == 0)
         return true;
     Offset table = 0;
-    // The whole table must be in the file before anything is reserved for it.
+    // The whole table must be in the file.
     if (!FileOffsetOf(sections, headersSize, namesRva, table) || !image.Holds(table, nameCount * Offset{4}))
         return false;
-    names.reserve(nameCount);
     for (DWORD i = 0; i < nameCount; ++i) {
         DWORD nameRva = 0;
         Offset nameOffset = 0;
@@ -186,12 +202,8 @@ bool ReadPeImageFile(const std::wstring& path, PeImageFacts& facts)
     ScopedHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping)
         return false;
-    void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, size);
-    if (!view)
-        return false;
-    bool parsed = ParsePeImage(static_cast<const unsigned char*>(view), size, facts);
-    UnmapViewOfFile(view);
-    return parsed;
+    MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, size));
+    return view.get() && ParsePeImage(static_cast<const unsigned char*>(view.get()), size, facts);
 }
 
 bool ExportsName(const PeImageFacts& facts, const char* name)

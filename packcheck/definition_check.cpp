@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "common/win/file_names.h"
 #include "common/win/message_box.h"
 #include "common/xml/definition_file.h"
 #include "packcheck/definition_encoding.h"
@@ -95,8 +96,7 @@ void ReportNotWellFormed(qz_xml::QXMLDocument& document, const std::wstring& fil
     if (finding.line <= 0) {
         // Wine's parser gives its reason without a position.
         for (const ParsePosition& position : otherParser) {
-            if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, position.file.c_str(), -1, fileName.c_str(), -1)
-                == CSTR_EQUAL) {
+            if (SameFileName(position.file, fileName)) {
                 finding.line = position.line;
                 finding.column = position.column;
                 reason = position.reason;

@@ -128,8 +128,8 @@ bool BuildSelfExtractor(const SelfExtractorInput& input, const std::wstring& out
     if (!ListPackage(input, entries, error))
         return false;
     uint64_t stubSize = 0;
-    uint64_t installerSize = 0;
-    if (!SizeOfFile(input.stubPath, stubSize) || !SizeOfFile(entries[1].sourcePath, installerSize)) {
+    if (!SizeOfFile(input.stubPath, stubSize)
+        || GetFileAttributesW(entries[1].sourcePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         error = L"the stub or the installer cannot be read: " + input.stubPath + L", " + entries[1].sourcePath;
         return false;
     }

@@ -47,10 +47,7 @@ int Fail(const std::wstring& message, const std::wstring& title)
 bool EndsWith(const std::wstring& text, const wchar_t* ending)
 {
     size_t length = wcslen(ending);
-    return text.size() > length
-        && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str() + text.size() - length,
-                          static_cast<int>(length), ending, static_cast<int>(length))
-               == CSTR_EQUAL;
+    return text.size() > length && SameFileName(text.substr(text.size() - length), ending);
 }
 
 // The installer: "<name>.exe" for the definition "<name>.def" that comes

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/win/file_names.h"
 #include "common/win/scoped_handle.h"
 
 namespace {
@@ -72,11 +73,7 @@ bool HasMainModuleName(const ProcessNameCalls& calls, HANDLE process, const wcha
     std::wstring name;
     if (!ReadMainModuleName(calls, process, name) && !ReadImageFileName(calls, process, name))
         return false;
-    // The invariant locale compares "I" and "i" as equal whatever the user's
-    // language is.
-    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), static_cast<int>(name.size()),
-                          moduleName, -1)
-        == CSTR_EQUAL;
+    return SameFileName(name, moduleName);
 }
 
 } // namespace

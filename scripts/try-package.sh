@@ -59,12 +59,7 @@ if [ -z "${DISPLAY:-}" ]; then
     exec "$root/scripts/with-display.sh" "$0" "$@"
 fi
 
-# Wine reads Linux file names in the locale's character set: without UTF-8
-# it cannot open a package's Japanese names. Japanese stays Japanese.
-if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
-    export LC_ALL=C.UTF-8
-    unset LANGUAGE
-fi
+# Also gives Wine a UTF-8 locale when there is none, for Japanese names.
 source "$root/scripts/wine-env.sh"
 # TRY_PACKAGE_PREFIX: another prefix made from the build's (the tests' slots).
 export WINEPREFIX="${TRY_PACKAGE_PREFIX:-$build/wineprefix}"

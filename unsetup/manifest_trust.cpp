@@ -153,6 +153,19 @@ bool ReadIntoStream(HANDLE file, qz_xml::internal::ScopedInterface<IStream>& str
     return read;
 }
 
+// Whether the folder is the top of the tree or lies below it, judged level
+// by level as it is opened, not by the spelling of the two paths.
+bool LiesInTree(const std::wstring& folder, const std::wstring& tree)
+{
+    FolderBounds treeOnly;
+    if (!treeOnly.AddTree(tree))
+        return false;
+    LinkFreeFolders folders;
+    folders.KeepWithin(treeOnly);
+    OpenedEntry entry;
+    return folders.Open(folder, 0, entry) == EntryOpening::Opened;
+}
+
 } // namespace
 
 bool LoadUninstallManifest(qz_xml::QXMLDocument& manifest, const std::wstring& path, bool& trusted)
@@ -221,7 +234,10 @@ void BoundUntrustedManifest(FolderBounds& bounds, const std::wstring& installati
                             const std::wstring& profileFolder)
 {
     bounds.AddTree(installationFolder);
-    if (!profileFolder.empty())
+    // The core runs with the profile of whoever confirmed the elevation: an
+    // administrator's, when their credentials were typed for another user.
+    // That user's manifest must not reach it.
+    if (!profileFolder.empty() && LiesInTree(installationFolder, profileFolder))
         bounds.AddTree(profileFolder);
     std::wstring below = installationFolder;
     for (std::wstring level = FolderOfPath(below); !level.empty() && level.size() < below.size();

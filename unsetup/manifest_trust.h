@@ -31,9 +31,9 @@ bool LoadUninstallManifest(qz_xml::QXMLDocument& manifest, const std::wstring& p
 bool IsChangeableOnlyByAdministrators(PSECURITY_DESCRIPTOR descriptor, PSID user);
 
 // What an untrusted manifest may still remove: everything below the
-// installation folder (the launcher's folder) and the user's profile folder,
-// and the levels above the installation folder themselves, which a manifest
-// lists so that they go when they are left empty. A folder that cannot be
-// opened adds nothing.
+// installation folder (the launcher's folder), below the user's profile
+// folder when the installation lies in it, and the levels above the
+// installation folder themselves, which a manifest lists so that they go when
+// they are left empty. A folder that cannot be opened adds nothing.
 void BoundUntrustedManifest(FolderBounds& bounds, const std::wstring& installationFolder,
                             const std::wstring& profileFolder);

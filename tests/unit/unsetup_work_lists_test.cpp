@@ -128,14 +128,17 @@ TEST_CASE("an untrusted manifest reaches the installation, the profile and the l
 {
     xml_test::ScratchFolder root(L"untrusted-manifest");
     REQUIRE(root.created());
-    const std::wstring parent = root.File(L"Parent");
-    const std::wstring installed = parent + L"\\Install";
     const std::wstring profile = root.File(L"Profile");
+    const std::wstring parent = profile + L"\\Parent";
+    const std::wstring installed = parent + L"\\Install";
+    // The profile of an administrator whose credentials elevated another
+    // user's uninstall: that user's installation does not lie in it.
+    const std::wstring otherProfile = root.File(L"OtherProfile");
     const std::wstring elsewhere = root.File(L"Elsewhere");
-    for (const std::wstring& folder :
-         {parent, installed, installed + L"\\data", profile, elsewhere, elsewhere + L"\\Empty"})
+    for (const std::wstring& folder : {profile, parent, installed, installed + L"\\data", otherProfile, elsewhere,
+                                       elsewhere + L"\\Empty"})
         REQUIRE(package_test::MakeFolder(folder));
-    for (const std::wstring& file : {installed + L"\\data\\a.txt", profile + L"\\b.txt",
+    for (const std::wstring& file : {installed + L"\\data\\a.txt", profile + L"\\b.txt", otherProfile + L"\\c.txt",
                                      elsewhere + L"\\victim.dll", elsewhere + L"\\exception.log"})
         REQUIRE(package_test::WriteSizedFile(file, 1));
 
@@ -157,4 +160,12 @@ TEST_CASE("an untrusted manifest reaches the installation, the profile and the l
     CHECK_FALSE(xml_test::FileExists(elsewhere + L"\\exception.log"));
     CHECK(xml_test::FileExists(elsewhere + L"\\victim.dll"));
     CHECK(package_test::IsFolder(elsewhere + L"\\Empty"));
+
+    REQUIRE((package_test::MakeFolder(parent) && package_test::MakeFolder(installed)));
+    UninstallWorkLists other;
+    other.AddFile(otherProfile + L"\\c.txt", manifest);
+    FolderBounds otherBounds;
+    BoundUntrustedManifest(otherBounds, installed, otherProfile);
+    DeleteListedFiles(other, &otherBounds);
+    CHECK(xml_test::FileExists(otherProfile + L"\\c.txt"));
 }

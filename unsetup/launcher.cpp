@@ -64,6 +64,12 @@ void RunLauncher(UninstallerSettings& settings)
         ReportError(settings, IDS_QUIT_PROGRAM_FIRST);
         return;
     }
+    // Without its own program held there is nothing to copy the core from:
+    // said before the user is asked, not after.
+    if (!self) {
+        ReportError(settings, IDS_CORE_START_FAILED);
+        return;
+    }
     if (ShowConfirmDialog(settings) != IDYES)
         return;
     // Made before anything is copied: a name that someone else holds ends
@@ -78,7 +84,7 @@ void RunLauncher(UninstallerSettings& settings)
     // change, never over a file that is already there.
     WorkingFolder folder;
     std::wstring core;
-    if (!self || !folder.Create() || !folder.PathOf(kCoreFileName, core) || !CopyHandleToFile(self.get(), core, CREATE_NEW, nullptr, nullptr)) {
+    if (!folder.Create() || !folder.PathOf(kCoreFileName, core) || !CopyHandleToFile(self.get(), core, CREATE_NEW, nullptr, nullptr)) {
         ReportError(settings, IDS_CORE_START_FAILED);
         return;
     }

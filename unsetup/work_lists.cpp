@@ -53,8 +53,9 @@ void UninstallWorkLists::AddFolder(const std::wstring& path, Origin origin)
 
 UninstallWorkLists::Origin UninstallWorkLists::FolderOrigin(const std::wstring& folder) const
 {
+    // A folder never added is kept within bounds, never let past them.
     auto found = folderOrigins_.find(folder);
-    return found == folderOrigins_.end() ? Origin::Fixed : found->second;
+    return found == folderOrigins_.end() ? Origin::Manifest : found->second;
 }
 
 std::vector<std::wstring> UninstallWorkLists::FoldersDeepestFirst() const

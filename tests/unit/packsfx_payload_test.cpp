@@ -18,10 +18,11 @@ std::vector<char> ReadWhole(const std::wstring& path)
 {
     ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size = {};
-    GetFileSizeEx(file.get(), &size);
+    REQUIRE((file && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0));
     std::vector<char> bytes(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    REQUIRE(ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr));
+    REQUIRE(read == bytes.size());
     return bytes;
 }
 
@@ -48,13 +49,15 @@ PayloadLocation Locate(const std::vector<char>& bytes, PayloadRange& range, bool
 {
     wchar_t folder[MAX_PATH];
     wchar_t path[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"sfx", 0, path);
+    REQUIRE(GetTempPathW(MAX_PATH, folder) != 0);
+    REQUIRE(GetTempFileNameW(folder, L"sfx", 0, path) != 0);
     PayloadLocation location;
     {
         ScopedHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         DWORD written = 0;
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        REQUIRE(file);
+        REQUIRE(WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+        REQUIRE(written == bytes.size());
         location = LocatePayload(file.get(), range);
         checksumMatches = location == PayloadLocation::Found && PayloadChecksumMatches(file.get(), range);
     }

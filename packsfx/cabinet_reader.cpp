@@ -291,7 +291,11 @@ HANDLE CreateFileIn(HANDLE folder, const std::wstring& name, DWORD& error)
     NTSTATUS status = nt.createFile(&handle, GENERIC_WRITE | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
                                     0, FILE_CREATE, FILE_NON_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
     if (!NT_SUCCESS(status)) {
-        error = status == kNameCollision ? ERROR_FILE_EXISTS : ERROR_CANNOT_MAKE;
+        // Otherwise the system's own error, so that a full disk is told as one.
+        if (status == kNameCollision)
+            error = ERROR_FILE_EXISTS;
+        else
+            error = nt.statusToWin32Error ? nt.statusToWin32Error(status) : ERROR_CANNOT_MAKE;
         return nullptr;
     }
     return handle;
